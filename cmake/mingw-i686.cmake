@@ -1,0 +1,2 @@
+set(DIRHOARD_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -1,0 +1,2 @@
+set(DIRHOARD_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -1,0 +1,35 @@
+// The COM server's four entry points. Everything else lives in the static library.
+#include <windows.h>
+#include <olectl.h>
+
+#include "core/Barrier.h"
+#include "core/ClassFactory.h"
+#include "core/Module.h"
+#include "core/Registration.h"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        Module::SetInstance(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return Module::CanUnload() ? S_OK : S_FALSE; }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void **out) {
+    return ComBarrier([&] { return GetDirhoardClassObject(clsid, iid, out); });
+}
+
+STDAPI DllRegisterServer() {
+    return ComBarrier([]() -> HRESULT {
+        wchar_t path[MAX_PATH];
+        const DWORD n = GetModuleFileNameW(Module::Instance(), path, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return SELFREG_E_CLASS;
+        return RegisterServer(path);
+    });
+}
+
+STDAPI DllUnregisterServer() {
+    return ComBarrier([] { return UnregisterServer(); });
+}

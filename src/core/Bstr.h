@@ -1,0 +1,19 @@
+#pragma once
+// Owning BSTR.
+#include <oleauto.h>
+#include <string_view>
+#include <utility>
+
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(std::wstring_view s) : s_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
+    Bstr(const Bstr &) = delete;
+    Bstr &operator=(const Bstr &) = delete;
+    ~Bstr() { SysFreeString(s_); }
+    BSTR Get() const { return s_; }
+    std::wstring_view View() const { return {s_ ? s_ : L"", s_ ? SysStringLen(s_) : 0u}; }
+
+private:
+    BSTR s_ = nullptr;
+};

@@ -1,0 +1,46 @@
+#include "ClassFactory.h"
+
+#include "Barrier.h"
+#include "Module.h"
+#include "clsDirhoardEx.h"
+
+namespace {
+// Lives as long as the module; its references only count as server locks.
+class ClassFactory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { Module::AddRef(); return 2; }
+    STDMETHODIMP_(ULONG) Release() override { Module::Release(); return 1; }
+
+    STDMETHODIMP CreateInstance(IUnknown *outer, REFIID iid, void **out) override {
+        return ComBarrier([&]() -> HRESULT {
+            if (!out) return E_POINTER;
+            *out = nullptr;
+            if (outer) return CLASS_E_NOAGGREGATION;
+            return clsDirhoardEx::Create(iid, out);
+        });
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (lock) Module::AddRef(); else Module::Release();
+        return S_OK;
+    }
+};
+
+ClassFactory factory;
+}
+
+HRESULT GetDirhoardClassObject(REFCLSID clsid, REFIID iid, void **out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (clsid != CLSID_clsDirhoardEx) return CLASS_E_CLASSNOTAVAILABLE;
+    return factory.QueryInterface(iid, out);
+}

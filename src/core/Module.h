@@ -1,0 +1,15 @@
+#pragma once
+// The DLL's own lifetime: its instance handle, live objects and server locks, and the
+// pin that keeps it loaded while code of ours sits in another window's procedure chain.
+#include <windows.h>
+
+namespace Module {
+HINSTANCE Instance();
+void SetInstance(HINSTANCE instance);
+void AddRef();   // a live object or a server lock
+void Release();
+bool CanUnload();
+// Once pinned, the DLL stays loaded until the process ends.
+void Pin();
+bool IsPinned();
+}

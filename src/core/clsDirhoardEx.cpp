@@ -1,0 +1,115 @@
+#include "clsDirhoardEx.h"
+
+#include "Barrier.h"
+#include "Bstr.h"
+#include "Module.h"
+#include "modGlobalDefinitions.h"
+
+HRESULT clsDirhoardEx::Create(REFIID iid, void **out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    auto *object = new (std::nothrow) clsDirhoardEx();
+    if (!object) return E_OUTOFMEMORY;
+    HRESULT hr = object->QueryInterface(iid, out);
+    object->Release();
+    return hr;
+}
+
+clsDirhoardEx::clsDirhoardEx() { Module::AddRef(); }
+clsDirhoardEx::~clsDirhoardEx() { Module::Release(); }
+
+STDMETHODIMP clsDirhoardEx::QueryInterface(REFIID iid, void **out) {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__clsDirhoardEx) {
+        *out = static_cast<_clsDirhoardEx *>(this);
+    } else if (iid == IID_IKobWinAmpGenPlugin) {
+        *out = static_cast<IKobWinAmpGenPlugin *>(this);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) clsDirhoardEx::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+
+STDMETHODIMP_(ULONG) clsDirhoardEx::Release() {
+    const LONG left = InterlockedDecrement(&refs_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT clsDirhoardEx::LoadTypeInfo() {
+    if (typeInfo_) return S_OK;
+    wchar_t path[MAX_PATH];
+    if (!GetModuleFileNameW(Module::Instance(), path, MAX_PATH)) return HRESULT_FROM_WIN32(GetLastError());
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, library.Put());
+    if (FAILED(hr)) return hr;
+    return library->GetTypeInfoOfGuid(IID__clsDirhoardEx, typeInfo_.Put());
+}
+
+STDMETHODIMP clsDirhoardEx::GetTypeInfoCount(UINT *count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP clsDirhoardEx::GetTypeInfo(UINT index, LCID, ITypeInfo **info) {
+    return ComBarrier([&]() -> HRESULT {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        HRESULT hr = LoadTypeInfo();
+        if (FAILED(hr)) return hr;
+        typeInfo_->AddRef();
+        *info = typeInfo_.Get();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP clsDirhoardEx::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids) {
+    return ComBarrier([&]() -> HRESULT {
+        HRESULT hr = LoadTypeInfo();
+        if (FAILED(hr)) return hr;
+        return DispGetIDsOfNames(typeInfo_.Get(), names, count, ids);
+    });
+}
+
+STDMETHODIMP clsDirhoardEx::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS *params, VARIANT *result,
+                                   EXCEPINFO *excep, UINT *argErr) {
+    return ComBarrier([&]() -> HRESULT {
+        HRESULT hr = LoadTypeInfo();
+        if (FAILED(hr)) return hr;
+        return DispInvoke(static_cast<_clsDirhoardEx *>(this), typeInfo_.Get(), id, flags, params, result, excep,
+                          argErr);
+    });
+}
+
+// Each step that fails ends the call with its result; steps already done stay done.
+STDMETHODIMP clsDirhoardEx::Initialize(Wrapper *wrapper) {
+    return ComBarrier([&]() -> HRESULT {
+        if (!wrapper) return E_POINTER;
+        HostWrapper = ComPtr<Wrapper>(wrapper);
+
+        Bstr description(PluginDescription);
+        HRESULT hr = HostWrapper->SetDescription(description.Get());
+        if (FAILED(hr)) return hr;
+
+        LONG window = 0;
+        hr = HostWrapper->GetWinampWindow(&window);
+        if (FAILED(hr)) return hr;
+        // Window handles carry 32 significant bits, sign-extended on 64-bit Windows.
+        modGlobalDefinitions::hWndWinamp = reinterpret_cast<HWND>(static_cast<LONG_PTR>(window));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP clsDirhoardEx::Configure() {
+    return ComBarrier([&]() -> HRESULT { return S_OK; });
+}
+
+STDMETHODIMP clsDirhoardEx::Quit() {
+    return ComBarrier([&]() -> HRESULT { return S_OK; });
+}

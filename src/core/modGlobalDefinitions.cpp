@@ -1,0 +1,6 @@
+#include "modGlobalDefinitions.h"
+
+namespace modGlobalDefinitions {
+HWND hWndWinamp = nullptr;
+int16_t HotKeyId = 0;
+}

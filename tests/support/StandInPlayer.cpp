@@ -1,0 +1,77 @@
+#include "StandInPlayer.h"
+
+namespace test {
+namespace {
+constexpr wchar_t kClass[] = L"Winamp v1.x";
+}
+
+StandInPlayer::StandInPlayer() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassW(&wc);  // a second registration fails harmlessly
+    window_ = CreateWindowExW(0, kClass, L"Stand-in player", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+}
+
+StandInPlayer::~StandInPlayer() { Destroy(); }
+
+void StandInPlayer::Destroy() {
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+LRESULT CALLBACK StandInPlayer::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+    }
+    auto *self = reinterpret_cast<StandInPlayer *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        self->window_ = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    }
+    self->messages_.push_back({message, wParam, lParam});
+    LRESULT handled = self->Handle(message, wParam, lParam);
+    if (handled != -1) return handled;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT StandInPlayer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER && wParam == 1 && lParam == 260) return kPlaylistAnswer;
+    if (message == WM_COPYDATA) {
+        const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
+        PlayFile file{cds->dwData, cds->cbData, {}, {}};
+        if (cds->dwData == 100 && cds->cbData > 0) {
+            file.ansi.assign(static_cast<const char *>(cds->lpData), cds->cbData - 1);
+            int n = MultiByteToWideChar(CP_ACP, 0, file.ansi.data(), static_cast<int>(file.ansi.size()), nullptr, 0);
+            file.path.resize(static_cast<size_t>(n));
+            MultiByteToWideChar(CP_ACP, 0, file.ansi.data(), static_cast<int>(file.ansi.size()), file.path.data(), n);
+        } else if (cds->dwData == 1100 && cds->cbData >= sizeof(wchar_t)) {
+            file.path.assign(static_cast<const wchar_t *>(cds->lpData), cds->cbData / sizeof(wchar_t) - 1);
+        }
+        playlist_.push_back(std::move(file));
+        return TRUE;
+    }
+    return -1;
+}
+
+std::vector<std::wstring> StandInPlayer::Paths() const {
+    std::vector<std::wstring> paths;
+    for (const auto &f : playlist_) paths.push_back(f.path);
+    return paths;
+}
+
+size_t StandInPlayer::Count(UINT message) const {
+    size_t n = 0;
+    for (const auto &m : messages_) n += m.message == message;
+    return n;
+}
+
+void StandInPlayer::Clear() {
+    messages_.clear();
+    playlist_.clear();
+}
+}

@@ -1,0 +1,48 @@
+#pragma once
+// A stand-in for the player's main window: records every message it gets, answers the
+// window query with a known number and keeps the play-file records it is sent.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace test {
+struct Received {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct PlayFile {
+    ULONG_PTR command;     // 100 (ANSI) or 1100 (UTF-16)
+    DWORD bytes;           // cbData as sent
+    std::wstring path;     // decoded
+    std::string ansi;      // the bytes as sent, for ANSI records (terminator excluded)
+};
+
+class StandInPlayer {
+public:
+    static constexpr LRESULT kPlaylistAnswer = 0x1234ABC;
+
+    StandInPlayer();
+    ~StandInPlayer();
+    StandInPlayer(const StandInPlayer &) = delete;
+    StandInPlayer &operator=(const StandInPlayer &) = delete;
+
+    HWND Window() const { return window_; }
+    const std::vector<Received> &Messages() const { return messages_; }
+    const std::vector<PlayFile> &Playlist() const { return playlist_; }
+    std::vector<std::wstring> Paths() const;
+    size_t Count(UINT message) const;
+    void Clear();
+    bool Destroyed() const { return window_ == nullptr; }
+    void Destroy();
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+    std::vector<Received> messages_;
+    std::vector<PlayFile> playlist_;
+};
+}
