@@ -1,0 +1,111 @@
+#include "Settings.h"
+
+#include <windows.h>
+#include <cwchar>
+#include "Handles.h"
+#include "modGlobalDefinitions.h"
+
+namespace Settings {
+namespace {
+constexpr wchar_t kRoot[] = L"Software\\VB and VBA Program Settings\\";
+
+std::wstring KeyPath(std::wstring_view app, std::wstring_view section) {
+    return std::wstring(kRoot).append(app).append(L"\\").append(section);
+}
+
+std::wstring_view BeforeNul(std::wstring_view text) { return text.substr(0, text.find(L'\0')); }
+
+std::wstring Get(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
+    return GetSetting(modGlobalDefinitions::AppTitleW, section, key, fallback);
+}
+
+void Save(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+    SaveSetting(modGlobalDefinitions::AppTitleW, section, key, value);
+}
+
+std::wstring_view Trim(std::wstring_view text) {
+    const auto first = text.find_first_not_of(L" \t");
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+bool EqualsNoCase(std::wstring_view a, const wchar_t *b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+}
+}
+
+std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view fallback) {
+    RegKey k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, k.Put()) != ERROR_SUCCESS)
+        return std::wstring(fallback);
+    const std::wstring name(key);
+    for (DWORD bytes = 64 * sizeof(wchar_t);;) {
+        std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+        DWORD type = 0;
+        DWORD size = bytes;
+        LSTATUS rc = RegQueryValueExW(k.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(value.data()),
+                                      &size);
+        if (rc == ERROR_MORE_DATA) { bytes = size; continue; }
+        if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::wstring(fallback);
+        value.resize(size / sizeof(wchar_t));
+        // A stored terminator is not part of the text; inner NULs are the caller's to judge.
+        if (!value.empty() && value.back() == L'\0') value.pop_back();
+        return value;
+    }
+}
+
+bool SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+    RegKey k;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        k.Put(), nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::wstring name(key), text(value);
+    return RegSetValueExW(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+int32_t HotKeyFromText(std::wstring_view text) {
+    text = BeforeNul(text);
+    if (text.empty()) return 'G';
+    char bytes[4] = {};
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), 1, bytes, sizeof bytes, nullptr, &lossy);
+    if (n == 1) return static_cast<unsigned char>(bytes[0]);
+    // A double-byte character: lead and trail byte as one signed 16-bit code.
+    if (n == 2) return static_cast<int16_t>((static_cast<unsigned char>(bytes[0]) << 8) | static_cast<unsigned char>(bytes[1]));
+    return '?';
+}
+
+std::wstring TextFromHotKey(int32_t code) {
+    char bytes[2];
+    int n = 0;
+    const auto value = static_cast<uint16_t>(code);
+    if (value > 0xFF) bytes[n++] = static_cast<char>(value >> 8);
+    bytes[n++] = static_cast<char>(value & 0xFF);
+    wchar_t text[2] = {};
+    const int chars = MultiByteToWideChar(CP_ACP, 0, bytes, n, text, 2);
+    return std::wstring(text, chars > 0 ? 1 : 0);
+}
+
+bool RecurseFromText(std::wstring_view text) {
+    const std::wstring_view word = Trim(BeforeNul(text));
+    if (EqualsNoCase(word, L"True")) return true;
+    if (EqualsNoCase(word, L"False")) return false;
+    if (word.empty()) return true;
+    const std::wstring number(word);
+    wchar_t *end = nullptr;
+    const double value = std::wcstod(number.c_str(), &end);
+    if (end != number.c_str() + number.size()) return true;  // not a number: the default
+    return value != 0.0;
+}
+
+int32_t LoadHotKey() { return HotKeyFromText(Get(L"Config", L"HotKey", L"G")); }
+void StoreHotKey(int32_t code) { Save(L"Config", L"HotKey", TextFromHotKey(code)); }
+
+std::wstring LoadPath() { return std::wstring(BeforeNul(Get(L"SHBFFDialog", L"Path", L"C:\\"))); }
+void StorePath(std::wstring_view path) { Save(L"SHBFFDialog", L"Path", BeforeNul(path)); }
+
+bool LoadRecurse() { return RecurseFromText(Get(L"SHBFFDialog", L"Recurse", L"True")); }
+void StoreRecurse(bool recurse) { Save(L"SHBFFDialog", L"Recurse", recurse ? L"True" : L"False"); }
+}

@@ -1,0 +1,5 @@
+#include "modDirhoardEx.h"
+
+namespace modDirhoardEx {
+void ShowFolderBrowser() {}
+}
