@@ -77,14 +77,7 @@ TEST_F(HostLifetime, HotKeyOpensTheDialogAndItsFilesReachThePlayer) {
     SetSetting(L"Config", L"HotKey", L"J");
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
 
-    std::atomic<bool> done{false};
-    test::DialogVisit visit;
-    test::SecondThread user([&] {
-        visit = test::VisitByHotKey('J', media.Name());
-        done = true;
-    });
-    EXPECT_TRUE(test::PumpUntil([&] { return done.load(); }, 30000));
-    user.Join();
+    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Name());
     EXPECT_TRUE(visit.opened && visit.added && visit.closed);
     std::vector<std::wstring> paths = player.Paths();
     std::sort(paths.begin(), paths.end());

@@ -1,6 +1,7 @@
 #include "FolderDialogUser.h"
 
 #include <commctrl.h>
+#include <atomic>
 #include "SecondThread.h"
 #include "Wait.h"
 
@@ -44,6 +45,18 @@ DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder) {
         Click(finish);
         visit.closed = PollUntil([&] { return !IsWindow(dialog); });
     }
+    return visit;
+}
+
+DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder) {
+    std::atomic<bool> done{false};
+    DialogVisit visit;
+    SecondThread user([&] {
+        visit = VisitByHotKey(letter, folder);
+        done = true;
+    });
+    PumpUntil([&] { return done.load(); }, 30000);
+    user.Join();
     return visit;
 }
 }

@@ -14,4 +14,6 @@ struct DialogVisit {
 // `folder` is the name of the folder the dialog opens at: "Add Dir" is pressed once the
 // tree shows it selected.
 DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder);
+// The same from a second thread while this thread pumps its messages, as the player does.
+DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder);
 }

@@ -118,14 +118,7 @@ TEST_F(PluginLifecycle, CtrlAltGOpensTheFolderDialogAndAddDirSendsTheFiles) {
     Settings::StoreRecurse(false);
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
 
-    std::atomic<bool> done{false};
-    test::DialogVisit visit;
-    test::SecondThread user([&] {
-        visit = test::VisitByHotKey('G', media.Name());
-        done = true;
-    });
-    EXPECT_TRUE(test::PumpUntil([&] { return done.load(); }, 30000));
-    user.Join();
+    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('G', media.Name());
     EXPECT_TRUE(visit.opened);
     EXPECT_TRUE(visit.added);
     EXPECT_TRUE(visit.closed);
