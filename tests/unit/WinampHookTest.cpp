@@ -1,7 +1,11 @@
 // The hook in front of the player's window procedure, message by message.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "BoxCatcher.h"
+#include "Registry.h"
+#include "SecondThread.h"
 #include "StandInPlayer.h"
 #include "Wait.h"
 #include "hook/modWinampWindowProc.h"
@@ -83,10 +87,21 @@ TEST_F(WinampHook, PlayFolderAcceleratorShowsItsNoticeThenReachesThePlayer) {
     EXPECT_EQ(boxes.Boxes(), expected);
 }
 
-TEST_F(WinampHook, OwnHotKeyIsTakenAndAnsweredWithZero) {
+TEST_F(WinampHook, OwnHotKeyOpensTheFolderDialogAndIsAnsweredWithZero) {
+    test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
     player.Clear();
+    std::atomic<bool> opened{false};
+    test::SecondThread user([&] {
+        HWND dialog = test::WaitForWindow(L"Dirhoard +");
+        if (!(opened = dialog != nullptr)) return;
+        HWND finish = nullptr;
+        test::PollUntil([&] { return (finish = test::FindChild(dialog, L"Button", L"Finish")) != nullptr; });
+        if (finish) test::Click(finish);
+    });
     const auto widened = static_cast<WPARAM>(static_cast<LONG_PTR>(kAtom));
     EXPECT_EQ(SendMessageW(player.Window(), WM_HOTKEY, widened, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'G')), 0);
+    user.Join();
+    EXPECT_TRUE(opened);
     EXPECT_EQ(player.Count(WM_HOTKEY), 0u);
 }
 
