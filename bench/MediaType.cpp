@@ -2,12 +2,18 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <initializer_list>
 
 namespace bench {
 namespace {
+// Per user where Windows reads it; Wine's shell reads only the machine's classes.
 void SetDefault(const wchar_t *key, const wchar_t *value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, key, nullptr, REG_SZ, value,
-                    static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        RegSetKeyValueW(root, key, nullptr, REG_SZ, value, static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+}
+
+void Remove(const wchar_t *key) {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteTreeW(root, key);
 }
 }
 
@@ -18,7 +24,7 @@ MediaType::MediaType() {
 }
 
 MediaType::~MediaType() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\.dhm");
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\DirhoardBench.Media");
+    Remove(L"Software\\Classes\\.dhm");
+    Remove(L"Software\\Classes\\DirhoardBench.Media");
 }
 }
