@@ -12,6 +12,14 @@ bool IsDotEntry(const wchar_t *name) {
 
 bool IsFolder(const WIN32_FIND_DATAW &entry) { return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
+// Kept subfolder names start with one of these: only a link (a junction, a symbolic link, a
+// mount point) can lead back to a folder the walk is already in.
+constexpr wchar_t kPlainFolder = L'd';
+constexpr wchar_t kLinkFolder = L'l';
+wchar_t FolderKind(const WIN32_FIND_DATAW &entry) {
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? kLinkFolder : kPlainFolder;
+}
+
 // Basic information and large fetches where the system knows them (Windows 7 on).
 HANDLE FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) {
     static bool plainOnly = false;
@@ -38,9 +46,11 @@ FolderWalker::FolderWalker(HWND player, COPYDATASTRUCT &record, TypeLookup looku
 WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse) {
     result_ = {};
     recurse_ = recurse;
-    ancestors_.clear();
+    frames_.clear();
+    links_ = 0;
     types_.Clear();
     if (path_.Assign(folder)) {
+        frames_.push_back({path_.Length(), false, {}});
         WalkFolder(0);
     } else {
         ++result_.unreadable;
@@ -50,11 +60,6 @@ WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse) {
 }
 
 void FolderWalker::WalkFolder(size_t depth) {
-    DirId id{};
-    if (!Identify(id)) return NoteUnreadable();
-    // A link back to a folder we are inside of would never end.
-    if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) return;
-    ancestors_.push_back(id);
     if (levels_.size() <= depth) levels_.emplace_back();
     Level &level = levels_[depth];
     if (ReadLevel(level)) {
@@ -63,13 +68,15 @@ void FolderWalker::WalkFolder(size_t depth) {
     } else {
         NoteUnreadable();
     }
-    ancestors_.pop_back();
 }
 
 void FolderWalker::VisitSubfolders(Level &level, size_t depth) {
     if (!level.dirsOverflow) return ForEachName(level.dirs, [&](const wchar_t *name) { Enter(name, depth); });
     const bool listed = ForEachEntry([&](const WIN32_FIND_DATAW &entry) {
-        if (IsFolder(entry)) Enter(entry.cFileName, depth);
+        if (!IsFolder(entry)) return;
+        wchar_t kept[MAX_PATH + 1] = {FolderKind(entry)};
+        wcsncpy(kept + 1, entry.cFileName, MAX_PATH - 1);
+        Enter(kept, depth);
     });
     if (!listed) NoteUnreadable();
 }
@@ -82,10 +89,33 @@ void FolderWalker::SendFiles(Level &level) {
     if (!listed) NoteUnreadable();
 }
 
-void FolderWalker::Enter(const wchar_t *name, size_t depth) {
-    const size_t mark = path_.Push(name);
+void FolderWalker::Enter(const wchar_t *entry, size_t depth) {
+    const bool link = entry[0] == kLinkFolder;
+    const size_t mark = path_.Push(entry + 1);
+    Frame frame{path_.Length(), false, {}};
+    if (link || links_ > 0) {
+        if (!Identify(frame.length, frame.id)) {
+            NoteUnreadable();
+            return path_.Truncate(mark);
+        }
+        // A link back to a folder we are inside of would never end.
+        if (OnCurrentPath(frame.id)) return path_.Truncate(mark);
+        frame.known = true;
+    }
+    frames_.push_back(frame);
+    links_ += link;
     WalkFolder(depth + 1);
+    links_ -= link;
+    frames_.pop_back();
     path_.Truncate(mark);
+}
+
+bool FolderWalker::OnCurrentPath(const DirId &id) {
+    for (Frame &frame : frames_) {
+        if (!frame.known) frame.known = Identify(frame.length, frame.id);
+        if (frame.known && frame.id == id) return true;
+    }
+    return false;
 }
 
 void FolderWalker::SendFile(const wchar_t *name) {
@@ -95,13 +125,14 @@ void FolderWalker::SendFile(const wchar_t *name) {
     path_.Truncate(mark);
 }
 
-bool FolderWalker::Identify(DirId &id) {
+// `length` chars of the current path name the folder: one on the path, or the one just entered.
+bool FolderWalker::Identify(size_t length, DirId &id) {
     // The trailing backslash names the folder itself, also for a drive root.
-    const size_t mark = path_.Push(L"");
-    FileHandle folder(CreateFileW(path_.Extended(), FILE_READ_ATTRIBUTES,
+    std::wstring folderPath(path_.Extended(), length);
+    folderPath.push_back(L'\\');
+    FileHandle folder(CreateFileW(folderPath.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    path_.Truncate(mark);
     BY_HANDLE_FILE_INFORMATION info;
     if (!folder || !GetFileInformationByHandle(folder.Get(), &info)) return false;
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
@@ -115,21 +146,22 @@ bool FolderWalker::ReadLevel(Level &level) {
     level.dirsOverflow = level.filesOverflow = false;
     return ForEachEntry([&](const WIN32_FIND_DATAW &entry) {
         if (IsFolder(entry)) {
-            if (recurse_) Keep(level, level.dirs, level.dirsOverflow, entry.cFileName);
+            if (recurse_) Keep(level, level.dirs, level.dirsOverflow, FolderKind(entry), entry.cFileName);
         } else if (!level.filesOverflow && types_.IsMedia(path_, entry.cFileName)) {
-            Keep(level, level.files, level.filesOverflow, entry.cFileName);
+            Keep(level, level.files, level.filesOverflow, 0, entry.cFileName);
         }
     });
 }
 
-void FolderWalker::Keep(Level &level, std::wstring &names, bool &overflow, const wchar_t *name) const {
+void FolderWalker::Keep(Level &level, std::wstring &names, bool &overflow, wchar_t kind, const wchar_t *name) const {
     if (overflow) return;
-    const size_t length = std::wcslen(name) + 1;
+    const size_t length = std::wcslen(name) + 1 + (kind != 0);
     if (level.dirs.size() + level.files.size() + length > budget_) {
         overflow = true;
         return;
     }
-    names.append(name, length);  // the name's NUL separates it from the next
+    if (kind) names.push_back(kind);
+    names.append(name, length - (kind != 0));  // the name's NUL separates it from the next
 }
 
 template <class F>

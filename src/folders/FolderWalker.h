@@ -34,7 +34,14 @@ private:
         DWORD volume, high, low;
         bool operator==(const DirId &) const = default;
     };
-    // One folder's subfolders and media files, NUL-separated.
+    // A folder on the current path. Its identity costs an open under Wine (milliseconds), so
+    // it is read only when a loop is possible: from the first link on the path downwards.
+    struct Frame {
+        size_t length;  // of the path while this folder is current
+        bool known;
+        DirId id;
+    };
+    // One folder's subfolders (each led by its kind) and media files, NUL-separated.
     struct Level {
         std::wstring dirs, files;
         bool dirsOverflow = false, filesOverflow = false;
@@ -43,11 +50,12 @@ private:
     void WalkFolder(size_t depth);
     void VisitSubfolders(Level &level, size_t depth);
     void SendFiles(Level &level);
-    void Enter(const wchar_t *name, size_t depth);
+    void Enter(const wchar_t *entry, size_t depth);
+    bool OnCurrentPath(const DirId &id);
+    bool Identify(size_t length, DirId &id);
     void SendFile(const wchar_t *name);
-    bool Identify(DirId &id);
     bool ReadLevel(Level &level);
-    void Keep(Level &level, std::wstring &names, bool &overflow, const wchar_t *name) const;
+    void Keep(Level &level, std::wstring &names, bool &overflow, wchar_t kind, const wchar_t *name) const;
     template <class F> bool ForEachEntry(F &&visit);
     void NoteUnreadable();
 
@@ -56,7 +64,8 @@ private:
     MediaTypes types_;
     size_t budget_;
     bool recurse_ = false;
-    std::vector<DirId> ancestors_;
+    std::vector<Frame> frames_;
+    size_t links_ = 0;  // links (reparse points) among the folders on the current path
     std::deque<Level> levels_;  // one per depth, reused; a deque keeps references stable
     WalkResult result_;
 };

@@ -17,6 +17,7 @@ public:
     // Appends "\name" and returns the mark that Truncate takes back to.
     size_t Push(const wchar_t *name);
     void Truncate(size_t mark) { text_.resize(mark); }
+    size_t Length() const { return text_.size(); }
 
     // For the file system: \\?\..., NUL-terminated.
     const wchar_t *Extended();

@@ -171,6 +171,16 @@ TEST_F(Walk, ALinkBackToAnOuterFolderIsNotEnteredAgain) {
     EXPECT_EQ(result.unreadable, 0u);
 }
 
+// Below a link every folder may be one the walk is in, not only the link itself.
+TEST_F(Walk, ALinkToTheParentOfTheSelectedFolderDoesNotWalkItTwice) {
+    MakeSample();
+    ASSERT_TRUE(test::MakeUnixSymlink(tree.Root(), tree.Path(L"A\\B\\up")));
+    ASSERT_NE(GetFileAttributesW(tree.Path(L"A\\B\\up\\A\\a1.dhm").c_str()), INVALID_FILE_ATTRIBUTES);
+    const WalkResult result = Run(tree.Path(L"A"), true);
+    EXPECT_EQ(player.Paths(), (Paths{b1, a1, a2}));
+    EXPECT_EQ(result.unreadable, 0u);
+}
+
 TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesAsItsShortPath) {
     if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name converts in a UTF-8 code page";
     const std::wstring file = tree.File(L"N\\\u97f3\u697d.dhm");

@@ -1,0 +1,77 @@
+#include "HotKeyTiming.h"
+
+#include <atomic>
+#include <thread>
+#include "ComPtr.h"
+#include "DirhoardEx_h.h"
+#include "clsDirhoardEx.h"
+#include "modGlobalDefinitions.h"
+
+namespace bench {
+namespace {
+class Host final : public Wrapper {
+public:
+    explicit Host(HWND player) : player_(player) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override {
+        if (iid != IID_IUnknown && iid != IID_Wrapper) { *out = nullptr; return E_NOINTERFACE; }
+        *out = static_cast<Wrapper *>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Reserved() override { return S_OK; }
+    STDMETHODIMP SetDescription(BSTR) override { return S_OK; }
+    STDMETHODIMP GetWinampWindow(LONG *hwnd) override {
+        *hwnd = static_cast<LONG>(reinterpret_cast<LONG_PTR>(player_));
+        return S_OK;
+    }
+
+private:
+    HWND player_;
+};
+
+double Now() {
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+HWND FindDialog() { return FindWindowW(L"#32770", L"Dirhoard +"); }
+}
+
+std::vector<double> HotKeyToDialogTimes(HWND player, int presses) {
+    std::vector<double> times;
+    Host host(player);
+    ComPtr<IKobWinAmpGenPlugin> plugin;
+    if (FAILED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, plugin.PutVoid())) ||
+        FAILED(plugin->Initialize(&host)))
+        return times;
+
+    std::atomic<bool> done{false};
+    // The player's thread runs the dialog; a second thread presses and watches, as a user would.
+    std::thread driver([&] {
+        const WPARAM id = static_cast<WPARAM>(static_cast<LONG_PTR>(modGlobalDefinitions::WidenedHotKeyId()));
+        for (int i = 0; i < presses; ++i) {
+            const double start = Now();
+            PostMessageW(player, WM_HOTKEY, id, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'G'));
+            HWND dialog = nullptr;
+            while (!(dialog = FindDialog()) && Now() - start < 5000) Sleep(0);
+            if (!dialog) break;
+            times.push_back(Now() - start);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            while (FindDialog() && Now() - start < 10000) Sleep(1);
+        }
+        done = true;
+        PostMessageW(player, WM_NULL, 0, 0);
+    });
+    MSG msg;
+    while (!done && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    driver.join();
+    plugin->Quit();
+    return times;
+}
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The walks the benchmark compares. Each returns the number of files it saw or sent.
+#include <windows.h>
+#include <string>
+
+namespace bench {
+// The platform's limit: a bare recursive directory read that only counts files.
+long BareWalk(const std::wstring &root);
+// The plugin's "Add Dir" walk, sending every media file to `player`.
+long PluginWalk(const std::wstring &root, HWND player);
+// The direct design: the same order, one shell type look-up per file, no cache.
+long DirectWalk(const std::wstring &root, HWND player);
+}
