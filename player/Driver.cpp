@@ -39,19 +39,21 @@ Selector Parse(const std::wstring &arg) {
     return {arg, false};
 }
 
+struct Search {
+    const Selector *selector;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto *s = reinterpret_cast<Search *>(param);
+    if (!IsWindowVisible(window) || !s->selector->Matches(window)) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
 HWND Find(const Selector &selector) {
-    struct Search {
-        const Selector *selector;
-        HWND found;
-    } search{&selector, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto *s = reinterpret_cast<Search *>(param);
-            if (!IsWindowVisible(window) || !s->selector->Matches(window)) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{&selector, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -64,15 +66,14 @@ bool WaitFor(const Selector &selector, bool present, double seconds) {
     return true;
 }
 
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    reinterpret_cast<std::vector<HWND> *>(param)->push_back(child);
+    return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> all;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND> *>(param)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&all));
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
     return all;
 }
 
