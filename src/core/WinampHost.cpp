@@ -51,7 +51,9 @@ WireRecord MakeRecord(std::wstring_view path) {
     return WireRecord::Wide(path);
 }
 
-void Send(HWND player, const WireRecord &record) {
-    SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(record.Data()));
+void Send(HWND player, const WireRecord &record) { Send(player, *record.Data()); }
+
+void Send(HWND player, const COPYDATASTRUCT &record) {
+    SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
 }
 }

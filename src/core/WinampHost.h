@@ -47,4 +47,5 @@ WireRecord MakeRecord(std::wstring_view path);
 
 // One synchronous send of one record to the player's window; the answer is not used.
 void Send(HWND player, const WireRecord &record);
+void Send(HWND player, const COPYDATASTRUCT &record);
 }

@@ -1,5 +1,47 @@
 #include "modDirhoardEx.h"
 
+#include <shlobj.h>
+#include <algorithm>
+#include "FolderWalker.h"
+#include "Handles.h"
+#include "UnreadableNotice.h"
+#include "modGlobalDefinitions.h"
+
 namespace modDirhoardEx {
-void ShowFolderBrowser() {}
+WNDPROC PrevDialogProc = nullptr;
+HWND hWndRecurseCheck = nullptr;
+wchar_t SelectedPath[kPathChars + 1] = {};
+wchar_t PathScratch[kPathChars + 1] = {};
+bool RecurseSubfolders = false;
+COPYDATASTRUCT PlayFileRecord = {};
+bool AddDirDisabled = false;
+
+namespace {
+// Between the call into the shell and the dialog's first callback the guard is not set yet.
+bool Browsing = false;
+}
+
+std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]) {
+    return std::wstring_view(buffer, std::find(buffer, buffer + kPathChars, L'\0') - buffer);
+}
+
+void ShowFolderBrowser() {
+    if (PrevDialogProc || Browsing) return;
+    std::fill_n(SelectedPath, kPathChars, L' ');
+    SelectedPath[kPathChars] = L'\0';
+    std::copy_n(SelectedPath, kPathChars + 1, PathScratch);
+
+    BROWSEINFOW request{};
+    request.ulFlags = BIF_NEWDIALOGSTYLE;
+    request.lpfn = BrowseCallback;
+    Browsing = true;
+    ItemList chosen(SHBrowseForFolderW(&request));
+    Browsing = false;
+}
+
+void AddFolderToPlaylist(std::wstring_view folder, HWND owner) {
+    FolderWalker walker(modGlobalDefinitions::hWndWinamp, PlayFileRecord);
+    const WalkResult result = walker.Walk(folder, RecurseSubfolders);
+    if (result.unreadable) ShowUnreadableNotice(owner, result);
+}
 }

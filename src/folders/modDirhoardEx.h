@@ -1,8 +1,34 @@
 #pragma once
-// The stay-open folder browser and the walker behind its "Add Dir" button.
+// The stay-open folder browser and the walker behind its "Add Dir" button, with the state
+// they share. Used on the player's interface thread only.
 #include <windows.h>
+#include <string_view>
 
 namespace modDirhoardEx {
+inline constexpr size_t kPathChars = 260;
+
+// The dialog's own window procedure while it is open; also the launch guard.
+extern WNDPROC PrevDialogProc;
+extern HWND hWndRecurseCheck;
+// 260 characters and a NUL after them; the path is the text before the first NUL.
+extern wchar_t SelectedPath[kPathChars + 1];
+extern wchar_t PathScratch[kPathChars + 1];
+extern bool RecurseSubfolders;
+// The record each file goes to the player in.
+extern COPYDATASTRUCT PlayFileRecord;
+// "Add Dir" was disabled for a selection without a file-system path.
+extern bool AddDirDisabled;
+
 // Opens the folder browser and returns when it closes; at once when one is already open.
 void ShowFolderBrowser();
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
+LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Sends the media files of `folder` (and of its subfolders when RecurseSubfolders is set)
+// to the player; afterwards one warning box, owned by `owner`, names folders that could
+// not be read.
+void AddFolderToPlaylist(std::wstring_view folder, HWND owner = nullptr);
+
+// The text of a 260-character path buffer: what comes before the first NUL.
+std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]);
 }

@@ -1,0 +1,109 @@
+// The shell's folder dialog turned into an adding tool: BrowseCallback customises it at its
+// start and follows the selection, BrowseDialogProc sits in front of its own procedure.
+#include <shlobj.h>
+#include <algorithm>
+#include "Barrier.h"
+#include "Module.h"
+#include "Settings.h"
+#include "WinampHost.h"
+#include "modDirhoardEx.h"
+
+namespace modDirhoardEx {
+namespace {
+constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v-centred, left, auto check box
+
+void LoadSelectedPath() {
+    std::wstring stored = Settings::LoadPath();
+    stored.push_back(L'\0');
+    const size_t n = std::min(stored.size(), kPathChars);
+    std::copy_n(stored.data(), n, SelectedPath);
+    std::fill(SelectedPath + n, SelectedPath + kPathChars, L' ');
+    SelectedPath[kPathChars] = L'\0';
+}
+
+void OnInitialized(HWND dialog) {
+    PrevDialogProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BrowseDialogProc)));
+    AddDirDisabled = false;
+    SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dirhoard +"));
+    LoadSelectedPath();
+    SendMessageW(dialog, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
+    // Expanding alone leaves the old selection: select it too, so the tree shows what "Add Dir" adds.
+    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
+    SendMessageW(dialog, BFFM_SETOKTEXT, 0, reinterpret_cast<LPARAM>(L"Add Dir"));
+    if (HWND cancel = FindWindowExA(dialog, nullptr, "Button", "Cancel"))
+        SendMessageA(cancel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Finish"));
+    if (HWND label = FindWindowExA(dialog, nullptr, "Static", "")) SendMessageA(label, WM_CLOSE, 0, 0);
+    hWndRecurseCheck = CreateWindowExA(0, "Button", "Recurse subdirectories", kRecurseCheckStyle, 15, 11, 250, 39,
+                                       dialog, nullptr, Module::Instance(), nullptr);
+    RecurseSubfolders = Settings::LoadRecurse();
+    if (RecurseSubfolders) SendMessageA(hWndRecurseCheck, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+void OnSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item) {
+    if (!SHGetPathFromIDListW(item, PathScratch)) PathScratch[0] = L'\0';
+    if (PathScratch[0] == L'\0') {
+        SendMessageW(dialog, BFFM_ENABLEOK, 0, 0);
+        AddDirDisabled = true;
+        return;
+    }
+    std::copy_n(PathScratch, kPathChars, SelectedPath);
+    if (AddDirDisabled) {
+        SendMessageW(dialog, BFFM_ENABLEOK, 0, 1);
+        AddDirDisabled = false;
+    }
+}
+
+LRESULT PassOn(WNDPROC own, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return own ? CallWindowProcA(own, dialog, message, wParam, lParam) : DefWindowProcA(dialog, message, wParam, lParam);
+}
+
+LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC own = PrevDialogProc;
+    SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    PrevDialogProc = nullptr;
+    hWndRecurseCheck = nullptr;
+    CallbackBarrier(0, [] {
+        Settings::StorePath(PathIn(SelectedPath));
+        Settings::StoreRecurse(RecurseSubfolders);
+        return 0;
+    });
+    return PassOn(own, dialog, WM_DESTROY, wParam, lParam);
+}
+
+void OnAddDir(HWND dialog) {
+    CallbackBarrier(0, [dialog] {
+        PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
+        AddFolderToPlaylist(PathIn(SelectedPath), dialog);
+        return 0;
+    });
+}
+
+LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    if (hWndRecurseCheck && lParam == reinterpret_cast<LPARAM>(hWndRecurseCheck)) {
+        RecurseSubfolders = !RecurseSubfolders;
+    } else if (wParam == IDOK) {
+        // Swallowed: the dialog stays open for the next folder.
+        OnAddDir(dialog);
+        return 0;
+    }
+    return PassOn(PrevDialogProc, dialog, WM_COMMAND, wParam, lParam);
+}
+}
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
+    return CallbackBarrier(0, [&] {
+        if (message == BFFM_INITIALIZED) OnInitialized(dialog);
+        else if (message == BFFM_SELCHANGED) OnSelectionChanged(dialog, reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
+        return 0;
+    });
+}
+
+LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY: return OnDestroy(dialog, wParam, lParam);
+    case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
+    default: return PassOn(PrevDialogProc, dialog, message, wParam, lParam);
+    }
+}
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Which files are Winamp media files: the shell's type description, looked up once per
+// extension and kept for one "Add Dir" press, or (for comparison) once per file.
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include "LongPath.h"
+
+namespace modDirhoardEx {
+inline constexpr wchar_t kMediaType[] = L"Winamp media file";
+
+enum class TypeLookup { PerExtension, PerFile };
+
+// The shell's verdict on one file: its type description equals "Winamp media file",
+// exactly. `file` holds the file's path, `name` its name.
+bool ShellSaysMedia(LongPath &file, const wchar_t *name);
+
+class MediaTypes {
+public:
+    explicit MediaTypes(TypeLookup lookup) : lookup_(lookup) {}
+    // `folder` holds the folder the file `name` lies in; it is left as it was.
+    bool IsMedia(LongPath &folder, const wchar_t *name);
+    // Forget what the shell said: registry changes count from the next press on.
+    void Clear() { known_.clear(); }
+    size_t Lookups() const { return lookups_; }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::wstring_view s) const { return std::hash<std::wstring_view>{}(s); }
+    };
+    bool Ask(LongPath &folder, const wchar_t *name);
+
+    TypeLookup lookup_;
+    size_t lookups_ = 0;
+    std::unordered_map<std::wstring, bool, Hash, std::equal_to<>> known_;
+};
+}

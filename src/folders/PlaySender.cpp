@@ -1,0 +1,43 @@
+#include "PlaySender.h"
+
+#include "WinampHost.h"
+
+namespace modDirhoardEx {
+bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi) {
+    if (!WinampHost::ToAnsi(path, ansi)) return false;
+    record.dwData = WinampHost::IPC_PLAYFILE;
+    record.cbData = static_cast<DWORD>(ansi.size() + 1);  // the string's own terminator
+    record.lpData = ansi.data();
+    return true;
+}
+
+void PointFallback(COPYDATASTRUCT &record, std::wstring_view path, std::wstring_view shortPath, std::string &ansi) {
+    if (!shortPath.empty() && PointAnsi(record, shortPath, ansi)) return;
+    record.dwData = WinampHost::IPC_PLAYFILEW;
+    record.cbData = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
+    record.lpData = const_cast<wchar_t *>(path.data());
+}
+
+std::wstring_view PlaySender::ShortForm(LongPath &file) {
+    const wchar_t *extended = file.Extended();
+    for (;;) {
+        short_.resize(short_.capacity());
+        const DWORD n = GetShortPathNameW(extended, short_.data(), static_cast<DWORD>(short_.size() + 1));
+        if (n == 0) return {};
+        if (n <= short_.size()) {
+            short_.resize(n);
+            break;
+        }
+        short_.resize(n);
+    }
+    return std::wstring_view(short_).substr(OrdinaryStart(short_));
+}
+
+void PlaySender::Send(LongPath &file) {
+    if (!PointAnsi(record_, file.Ordinary(), ansi_)) {
+        const std::wstring_view shortPath = ShortForm(file);
+        PointFallback(record_, file.Ordinary(), shortPath, ansi_);
+    }
+    WinampHost::Send(player_, record_);
+}
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The one warning after a walk that had to skip folders.
+#include <windows.h>
+#include <string>
+#include "FolderWalker.h"
+
+namespace modDirhoardEx {
+std::wstring UnreadableText(const WalkResult &result);
+void ShowUnreadableNotice(HWND owner, const WalkResult &result);
+}
