@@ -3,6 +3,8 @@
 #include "Barrier.h"
 #include "Bstr.h"
 #include "Module.h"
+#include "config/frmDirhoardEx.h"
+#include "hook/modWinampWindowProc.h"
 #include "modGlobalDefinitions.h"
 
 HRESULT clsDirhoardEx::Create(REFIID iid, void **out) {
@@ -102,14 +104,28 @@ STDMETHODIMP clsDirhoardEx::Initialize(Wrapper *wrapper) {
         if (FAILED(hr)) return hr;
         // Window handles carry 32 significant bits, sign-extended on 64-bit Windows.
         modGlobalDefinitions::hWndWinamp = reinterpret_cast<HWND>(static_cast<LONG_PTR>(window));
+
+        modWinampWindowProc::HookWinampWindow();
+        ConfigWindow().StartHotKey();
         return S_OK;
     });
 }
 
+frmDirhoardEx &clsDirhoardEx::ConfigWindow() {
+    if (!configWindow_) configWindow_ = std::make_unique<frmDirhoardEx>();
+    return *configWindow_;
+}
+
 STDMETHODIMP clsDirhoardEx::Configure() {
-    return ComBarrier([&]() -> HRESULT { return S_OK; });
+    return ComBarrier([&]() -> HRESULT {
+        ConfigWindow().ShowModal();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP clsDirhoardEx::Quit() {
-    return ComBarrier([&]() -> HRESULT { return S_OK; });
+    return ComBarrier([&]() -> HRESULT {
+        ConfigWindow().Shutdown();
+        return S_OK;
+    });
 }

@@ -2,7 +2,10 @@
 // The plugin object the player-side host creates and drives: Initialize, Configure, Quit.
 #include <windows.h>
 #include "DirhoardEx_h.h"
+#include <memory>
 #include "ComPtr.h"
+
+class frmDirhoardEx;
 
 class clsDirhoardEx final : public _clsDirhoardEx, public IKobWinAmpGenPlugin {
 public:
@@ -29,10 +32,13 @@ private:
     clsDirhoardEx();
     ~clsDirhoardEx();
     HRESULT LoadTypeInfo();
+    frmDirhoardEx &ConfigWindow();
 
     LONG refs_ = 1;
     ComPtr<Wrapper> HostWrapper;
     ComPtr<ITypeInfo> typeInfo_;
+    // Made by Initialize, or on demand by Configure or Quit.
+    std::unique_ptr<frmDirhoardEx> configWindow_;
 };
 
 // The description the host shows for the plugin.

@@ -1,0 +1,54 @@
+#pragma once
+// The configuration window, where the user picks the hotkey letter, together with the
+// hotkey it manages: Ctrl+Alt+letter registered on the player's window.
+#include <windows.h>
+#include <cstdint>
+#include "Handles.h"
+
+class frmDirhoardEx {
+public:
+    // Builds the window hidden. Throws when the platform refuses to make it.
+    frmDirhoardEx();
+    ~frmDirhoardEx();
+    frmDirhoardEx(const frmDirhoardEx &) = delete;
+    frmDirhoardEx &operator=(const frmDirhoardEx &) = delete;
+
+    // The hotkey manager.
+    void StartHotKey();
+    void SetHotKey(int32_t keyCode);
+    void Shutdown();
+
+    // Shows the window and returns once it is hidden again. While it is already shown,
+    // brings it to the front and returns at once instead of nesting a second loop.
+    void ShowModal();
+
+    // The key handler of both letter boxes: leaves the code to insert, 0 to discard.
+    void FilterLetterKey(int16_t &keyAscii);
+
+    HWND Window() const { return window_.Get(); }
+    HWND Control(int id) const { return GetDlgItem(window_.Get(), id); }
+
+    int32_t CurrentHotKey = 0;
+    bool IsQuitting = false;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK LetterBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void OnCommand(int id, int code);
+    LRESULT OnClose();
+    LRESULT OnGetDefId();
+    void OnSetHotKeyClicked();
+    void SelectLetter(int box);
+    void Hide();
+
+    // Owns the window without a taskbar button: an owned window gets none.
+    WindowHandle owner_;
+    WindowHandle window_;
+    FontHandle textFont_;
+    FontHandle buttonFont_;
+    bool modal_ = false;
+    // False until StartHotKey has read the stored letter: Shutdown then has none to store.
+    bool letterLoaded_ = false;
+};

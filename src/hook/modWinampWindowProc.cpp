@@ -1,0 +1,83 @@
+#include "modWinampWindowProc.h"
+
+#include <string>
+#include "Barrier.h"
+#include "Module.h"
+#include "WinampHost.h"
+#include "folders/modDirhoardEx.h"
+#include "modGlobalDefinitions.h"
+
+namespace modWinampWindowProc {
+WNDPROC PrevWinampProc = nullptr;
+int32_t PlaylistWndAnswer = 0;
+
+namespace {
+using modGlobalDefinitions::AppTitle;
+using modGlobalDefinitions::hWndWinamp;
+
+// The window the hook sits on, from HookWinampWindow until its WM_DESTROY.
+HWND hookedWindow = nullptr;
+
+LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(PrevWinampProc, window, message, wParam, lParam);
+}
+
+void OnDestroy() {
+    // The stored handle, not the message's: the hook was placed on hWndWinamp.
+    SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PrevWinampProc));
+    hookedWindow = nullptr;
+}
+
+void OnCommand(WPARAM wParam) {
+    if (LOWORD(wParam) != WinampHost::ID_PLAY_FOLDER) return;
+    MessageBoxA(nullptr, "Play Folder", AppTitle, MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(nullptr, std::to_string(PlaylistWndAnswer).c_str(), AppTitle, MB_OK);
+}
+
+void OnSysCommand(WPARAM wParam) {
+    // The whole wParam, unlike WM_COMMAND: a notification code in the high word is no match.
+    if (wParam != WinampHost::ID_PLAY_FOLDER) return;
+    MessageBoxA(nullptr, "Play Folder (Accelerator)", AppTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+// The identifier is a 32-bit int to the platform; 64-bit Windows may or may not extend it.
+bool IsOurHotKey(WPARAM wParam) {
+    return static_cast<int32_t>(wParam) == modGlobalDefinitions::WidenedHotKeyId();
+}
+}
+
+bool IsHooked() { return hookedWindow != nullptr; }
+
+void HookWinampWindow() {
+    if (hookedWindow) return;
+    // Our procedure stays in the player's chain until the player's window goes, whatever
+    // the host does with our object: the DLL must stay loaded until then.
+    Module::Pin();
+    hookedWindow = hWndWinamp;
+    PrevWinampProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WinampWindowProc)));
+    PlaylistWndAnswer = static_cast<int32_t>(SendMessageA(hWndWinamp, WinampHost::WM_WA_IPC,
+                                                          WinampHost::IPC_GETWND_QUERY, WinampHost::IPC_GETWND));
+}
+
+LRESULT CALLBACK WinampWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        OnDestroy();
+        break;
+    case WM_COMMAND:
+        CallbackBarrier(0, [&] { OnCommand(wParam); return 0; });
+        break;
+    case WM_SYSCOMMAND:
+        CallbackBarrier(0, [&] { OnSysCommand(wParam); return 0; });
+        break;
+    case WM_HOTKEY:
+        if (IsOurHotKey(wParam)) {
+            CallbackBarrier(0, [] { modDirhoardEx::ShowFolderBrowser(); return 0; });
+            return 0;
+        }
+        break;
+    }
+    return PassOn(window, message, wParam, lParam);
+}
+}

@@ -1,0 +1,48 @@
+#include "BoxCatcher.h"
+
+#include "SecondThread.h"
+#include "Wait.h"
+
+namespace test {
+namespace {
+CaughtBox Read(HWND box) {
+    CaughtBox caught{{}, false};
+    for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child;
+         child = FindWindowExW(box, child, L"Static", nullptr)) {
+        if (!IsWindowVisible(child)) continue;
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            caught.icon = caught.icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+        } else if (std::wstring text = WindowText(child); !text.empty()) {
+            caught.text = text;
+        }
+    }
+    return caught;
+}
+}
+
+BoxCatcher::BoxCatcher(std::wstring caption) : caption_(std::move(caption)), thread_([this] { Watch(); }) {}
+
+BoxCatcher::~BoxCatcher() {
+    stop_ = true;
+    thread_.join();
+}
+
+std::vector<CaughtBox> BoxCatcher::Boxes() const {
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+void BoxCatcher::Watch() {
+    while (!stop_) {
+        HWND box = WaitForMessageBox(caption_.c_str(), nullptr, 50);
+        if (!box) continue;
+        CaughtBox caught = Read(box);
+        {
+            std::lock_guard lock(mutex_);
+            boxes_.push_back(std::move(caught));
+        }
+        DismissBox(box);
+        PollUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+    }
+}
+}

@@ -1,0 +1,131 @@
+// The hook in front of the player's window procedure, message by message.
+#include <gtest/gtest.h>
+
+#include "BoxCatcher.h"
+#include "StandInPlayer.h"
+#include "Wait.h"
+#include "hook/modWinampWindowProc.h"
+#include "modGlobalDefinitions.h"
+
+namespace {
+using namespace modWinampWindowProc;
+using test::CaughtBox;
+
+constexpr WPARAM kPlayFolder = 40187;
+constexpr int16_t kAtom = static_cast<int16_t>(0xC123);
+
+class WinampHook : public testing::Test {
+protected:
+    void SetUp() override {
+        modGlobalDefinitions::hWndWinamp = player.Window();
+        modGlobalDefinitions::HotKeyId = kAtom;
+        HookWinampWindow();
+    }
+    // Sends a message after the hook went in; true when it reached the player unchanged.
+    bool ReachesPlayer(UINT message, WPARAM wParam) {
+        player.Clear();
+        SendMessageW(player.Window(), message, wParam, 0);
+        if (player.Count(message) != 1) return false;
+        for (const auto &m : player.Messages())
+            if (m.message == message) return m.wParam == wParam;
+        return false;
+    }
+    test::StandInPlayer player;
+};
+}
+
+TEST_F(WinampHook, GoesInFrontOfThePlayerAndKeepsItsPlaylistAnswer) {
+    EXPECT_EQ(GetWindowLongPtrA(player.Window(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&WinampWindowProc));
+    EXPECT_EQ(PlaylistWndAnswer, test::StandInPlayer::kPlaylistAnswer);
+    ASSERT_EQ(player.Count(WM_USER), 1u);
+    EXPECT_EQ(player.Messages().back().wParam, 1u);
+    EXPECT_EQ(player.Messages().back().lParam, 260);
+}
+
+TEST_F(WinampHook, PassesOtherMessagesOnUnchanged) {
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+    };
+    const Case cases[] = {
+        {WM_COMMAND, kPlayFolder + 1},
+        {WM_SYSCOMMAND, MAKEWPARAM(kPlayFolder, 1)},   // whole wParam compared: no match
+        {WM_HOTKEY, 1},                                 // another program's hotkey id
+        {WM_HOTKEY, static_cast<uint16_t>(kAtom)},     // the atom without its sign
+        {WM_SETTEXT, 0},
+        {WM_USER + 7, kPlayFolder},
+    };
+    test::BoxCatcher boxes;
+    for (const auto &c : cases) EXPECT_TRUE(ReachesPlayer(c.message, c.wParam)) << c.message << " " << c.wParam;
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(WinampHook, PlayFolderCommandShowsBothNoticesThenReachesThePlayer) {
+    test::BoxCatcher boxes;
+    // Notification code 1 in the high word: only the command identifier counts.
+    EXPECT_TRUE(ReachesPlayer(WM_COMMAND, MAKEWPARAM(kPlayFolder, 1)));
+    const std::vector<CaughtBox> expected{{L"Play Folder", true}, {L"19090108", false}};
+    EXPECT_EQ(boxes.Boxes(), expected);
+}
+
+TEST_F(WinampHook, PlaylistAnswerIsShownAsASignedNumber) {
+    PlaylistWndAnswer = -42;
+    test::BoxCatcher boxes;
+    SendMessageW(player.Window(), WM_COMMAND, kPlayFolder, 0);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[1].text, L"-42");
+}
+
+TEST_F(WinampHook, PlayFolderAcceleratorShowsItsNoticeThenReachesThePlayer) {
+    test::BoxCatcher boxes;
+    EXPECT_TRUE(ReachesPlayer(WM_SYSCOMMAND, kPlayFolder));
+    const std::vector<CaughtBox> expected{{L"Play Folder (Accelerator)", true}};
+    EXPECT_EQ(boxes.Boxes(), expected);
+}
+
+TEST_F(WinampHook, OwnHotKeyIsTakenAndAnsweredWithZero) {
+    player.Clear();
+    const auto widened = static_cast<WPARAM>(static_cast<LONG_PTR>(kAtom));
+    EXPECT_EQ(SendMessageW(player.Window(), WM_HOTKEY, widened, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'G')), 0);
+    EXPECT_EQ(player.Count(WM_HOTKEY), 0u);
+}
+
+TEST_F(WinampHook, SecondHookOnTheSameWindowKeepsOneHook) {
+    HookWinampWindow();
+    EXPECT_NE(PrevWinampProc, &WinampWindowProc);
+    EXPECT_EQ(player.Count(WM_USER), 1u);  // no second window query either
+    EXPECT_TRUE(ReachesPlayer(WM_SETTEXT, 0));
+}
+
+namespace {
+// A player window of its own that notes which procedure it has while being destroyed.
+LONG_PTR procAtDestroy = 0;
+LONG_PTR ownProc = 0;
+int destroys = 0;
+LRESULT CALLBACK NotingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        ++destroys;
+        procAtDestroy = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+}
+
+TEST(WinampHookRemoval, PutsThePlayersProcedureBackAndStillDeliversDestroy) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = NotingProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "NotingPlayer";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, "NotingPlayer", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    ownProc = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    modGlobalDefinitions::hWndWinamp = window;
+    HookWinampWindow();
+    ASSERT_TRUE(IsHooked());
+    DestroyWindow(window);
+    EXPECT_EQ(destroys, 1);
+    EXPECT_EQ(procAtDestroy, ownProc);
+    EXPECT_FALSE(IsHooked());
+}
