@@ -7,6 +7,7 @@
 //   PlayerDriver command WINDOW ID          posts WM_COMMAND ID (a menu item)
 //   PlayerDriver close WINDOW               posts WM_CLOSE
 //   PlayerDriver list WINDOW                prints the window's child controls
+//   PlayerDriver resolve PATH...            prints each path's long form (UTF-8), or fails
 // WINDOW is a caption, or "class:NAME" for a window class.
 #include <windows.h>
 #include <cstdio>
@@ -104,9 +105,31 @@ int Fail(const std::wstring &what) {
     return 1;
 }
 
+// Short (8.3) components become the names they stand for, as the file system resolves them.
+int Resolve(const std::vector<std::wstring> &paths) {
+    int status = 0;
+    std::string out;
+    for (const auto &path : paths) {
+        wchar_t full[4 * MAX_PATH];
+        const DWORD n = GetLongPathNameW(path.c_str(), full, 4 * MAX_PATH);
+        if (n == 0 || n >= 4 * MAX_PATH) {
+            status = Fail(L"does not resolve: " + path);
+            continue;
+        }
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, full, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, full, static_cast<int>(n), utf8.data(), bytes, nullptr, nullptr);
+        out += utf8 + "\n";
+    }
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+    return status;
+}
+
 int Run(const std::vector<std::wstring> &args) {
-    if (args.size() < 2) return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|command|close|list ...");
+    if (args.size() < 2) return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|command|close|list|resolve ...");
     const std::wstring &verb = args[0];
+    if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
     if (verb == L"hotkey") return args[1].empty() ? Fail(L"no letter") : Hotkey(args[1][0]);
 
     const Selector selector = Parse(args[1]);
