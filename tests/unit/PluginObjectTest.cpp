@@ -67,8 +67,3 @@ TEST_F(PluginObject, QueryInterfaceKeepsComIdentityAndSymmetry) {
     EXPECT_FALSE(none);
 }
 
-TEST_F(PluginObject, ConfigureAndQuitSucceedInOrder) {
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    EXPECT_HRESULT_SUCCEEDED(plugin->Configure());
-    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
-}

@@ -1,0 +1,88 @@
+// The registered DLL as the host meets it: the hotkey path end to end, and the hook
+// outliving the plugin object while the player's window lives.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <atomic>
+
+#include "BoxCatcher.h"
+#include "ComPtr.h"
+#include "DirhoardEx_h.h"
+#include "FolderDialogUser.h"
+#include "MediaFolder.h"
+#include "Registry.h"
+#include "SecondThread.h"
+#include "Server.h"
+#include "StandInHost.h"
+#include "StandInPlayer.h"
+#include "Wait.h"
+
+namespace {
+class HostLifetime : public testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureRegistered();
+        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_clsDirhoardEx, nullptr, CLSCTX_INPROC_SERVER,
+                                                  IID_IKobWinAmpGenPlugin, plugin.PutVoid()));
+    }
+    static void SetSetting(const wchar_t *section, const wchar_t *key, const std::wstring &value) {
+        const std::wstring path = std::wstring(test::kSettingsKey) + L"\\" + section;
+        RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), key, REG_SZ, value.c_str(),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    static bool Loaded() { return GetModuleHandleW(L"DirhoardEx.dll") != nullptr; }
+
+    test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
+    test::StandInPlayer player;
+    test::StandInHost host{player.Window()};
+    ComPtr<IKobWinAmpGenPlugin> plugin;
+};
+}
+
+TEST_F(HostLifetime, UnusedServerIsUnloaded) {
+    // The check below has teeth: without a hook the library does go.
+    plugin.Reset();
+    CoFreeUnusedLibrariesEx(0, 0);
+    EXPECT_FALSE(Loaded());
+}
+
+TEST_F(HostLifetime, HookKeepsTheLibraryLoadedAfterQuitAndRelease) {
+    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
+    ASSERT_HRESULT_SUCCEEDED(plugin->Quit());
+    plugin.Reset();
+    auto canUnload = reinterpret_cast<HRESULT(STDAPICALLTYPE *)()>(
+        GetProcAddress(GetModuleHandleW(L"DirhoardEx.dll"), "DllCanUnloadNow"));
+    ASSERT_NE(canUnload, nullptr);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    CoFreeUnusedLibrariesEx(0, 0);
+    CoFreeUnusedLibraries();
+    ASSERT_TRUE(Loaded());
+
+    // The hook still answers, then leaves with the window.
+    player.Clear();
+    {
+        test::BoxCatcher boxes;
+        SendMessageW(player.Window(), WM_COMMAND, 40187, 0);
+        EXPECT_EQ(boxes.Boxes().size(), 2u);
+    }
+    EXPECT_EQ(player.Count(WM_COMMAND), 1u);
+    HWND window = player.Window();
+    player.Destroy();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(HostLifetime, HotKeyOpensTheDialogAndItsFilesReachThePlayer) {
+    test::MediaFolder media({L"a.dhmp", L"b.dhmp", L"skip.txt"});
+    SetSetting(L"SHBFFDialog", L"Path", media.Path());
+    SetSetting(L"SHBFFDialog", L"Recurse", L"False");
+    SetSetting(L"Config", L"HotKey", L"J");
+    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
+
+    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Name());
+    EXPECT_TRUE(visit.opened && visit.added && visit.closed);
+    std::vector<std::wstring> paths = player.Paths();
+    std::sort(paths.begin(), paths.end());
+    const std::vector<std::wstring> expected{media.PathOf(L"a.dhmp"), media.PathOf(L"b.dhmp")};
+    EXPECT_EQ(paths, expected);
+    for (const auto &file : player.Playlist()) EXPECT_EQ(file.command, 100u);
+    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+}

@@ -1,0 +1,62 @@
+#include "FolderDialogUser.h"
+
+#include <commctrl.h>
+#include <atomic>
+#include "SecondThread.h"
+#include "Wait.h"
+
+namespace test {
+namespace {
+// The text of the tree's selected item (same process: the buffer is shared).
+std::wstring SelectedInTree(HWND dialog) {
+    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+    if (!tree) {
+        for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); child && !tree;
+             child = FindWindowExW(dialog, child, nullptr, nullptr))
+            tree = FindWindowExW(child, nullptr, L"SysTreeView32", nullptr);
+    }
+    if (!tree) return {};
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return {};
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return text;
+}
+}
+
+DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder) {
+    DialogVisit visit;
+    PressChord({VK_CONTROL, VK_MENU, letter});
+    HWND dialog = WaitForWindow(L"Dirhoard +");
+    if (!(visit.opened = dialog != nullptr)) return visit;
+    HWND addDir = nullptr;
+    PollUntil([&] {
+        addDir = FindChild(dialog, L"Button", L"Add Dir");
+        return addDir && IsWindowEnabled(addDir) && SelectedInTree(dialog) == folder;
+    });
+    // The walk runs inside the click: when it returns, every file has been sent.
+    if ((visit.added = addDir != nullptr)) Click(addDir);
+    if (HWND finish = FindChild(dialog, L"Button", L"Finish")) {
+        Click(finish);
+        visit.closed = PollUntil([&] { return !IsWindow(dialog); });
+    }
+    return visit;
+}
+
+DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder) {
+    std::atomic<bool> done{false};
+    DialogVisit visit;
+    SecondThread user([&] {
+        visit = VisitByHotKey(letter, folder);
+        done = true;
+    });
+    PumpUntil([&] { return done.load(); }, 30000);
+    user.Join();
+    return visit;
+}
+}

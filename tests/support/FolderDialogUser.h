@@ -1,0 +1,19 @@
+#pragma once
+// A user at the keyboard: Ctrl+Alt+letter, then "Add Dir" and "Finish" in the folder dialog.
+// Runs on a second thread while the plugin's thread pumps its messages.
+#include <windows.h>
+#include <string>
+
+namespace test {
+struct DialogVisit {
+    bool opened = false;  // the "Dirhoard +" dialog appeared
+    bool added = false;   // "Add Dir" was found and pressed
+    bool closed = false;  // "Finish" ended the dialog
+};
+
+// `folder` is the name of the folder the dialog opens at: "Add Dir" is pressed once the
+// tree shows it selected.
+DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder);
+// The same from a second thread while this thread pumps its messages, as the player does.
+DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder);
+}
