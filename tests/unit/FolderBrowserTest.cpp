@@ -1,0 +1,203 @@
+// The real shell folder dialog, opened on the test thread and driven from a second thread
+// the way a user would; the stand-in player takes the files.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <commctrl.h>
+#include <functional>
+#include <thread>
+#include "Handles.h"
+#include "MediaType.h"
+#include "Registry.h"
+#include "Settings.h"
+#include "StandInPlayer.h"
+#include "TempTree.h"
+#include "Wait.h"
+#include "folders/modDirhoardEx.h"
+#include "modGlobalDefinitions.h"
+
+namespace {
+using Paths = std::vector<std::wstring>;
+constexpr wchar_t kCaption[] = L"Dirhoard +";
+
+// What the driving thread saw; asserted on the test thread once the dialog has closed.
+struct Seen {
+    bool found = false;
+    bool addDir = false, finish = false;
+    bool checked = false;
+    RECT checkBox{};
+    bool openAfterAddDir = false;
+    int dialogsAfterSecondOpen = 0;
+    bool closed = false;
+    std::wstring treeSelection;
+};
+
+int CountDialogs() {
+    int n = 0;
+    EnumWindows([](HWND w, LPARAM p) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && test::WindowText(w) == kCaption)
+            ++*reinterpret_cast<int *>(p);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+// A window on the test thread that opens the browser when told to, as the hotkey hook does.
+LRESULT CALLBACK OpenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        modDirhoardEx::ShowFolderBrowser();
+        return 1;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class FolderBrowser : public testing::Test {
+protected:
+    void SetUp() override {
+        modGlobalDefinitions::hWndWinamp = player.Window();
+        a1 = tree.File(L"A\\a1.dhm");
+        a2 = tree.File(L"A\\a2.dhm");
+        b1 = tree.File(L"A\\B\\b1.dhm");
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = OpenerProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"DirhoardExTestOpener";
+        RegisterClassW(&wc);
+        opener = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(opener);
+        modGlobalDefinitions::hWndWinamp = nullptr;
+    }
+
+    // Opens the browser here; `drive` runs on a second thread with the dialog window.
+    Seen Open(const std::function<void(HWND, Seen &)> &drive) {
+        Seen seen;
+        std::thread driver([&] {
+            HWND dialog = test::WaitForWindow(kCaption);
+            seen.found = dialog != nullptr;
+            if (dialog) drive(dialog, seen);
+            // Whatever happened, the dialog must end so the test thread comes back.
+            if (dialog && IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            seen.closed = test::PollUntil([&] { return !dialog || !IsWindow(dialog); });
+        });
+        modDirhoardEx::ShowFolderBrowser();
+        driver.join();
+        return seen;
+    }
+
+    static HWND Button(HWND dialog, const wchar_t *text) { return test::FindChild(dialog, L"Button", text); }
+
+    test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
+    test::MediaType media{L".dhm", L"Winamp media file"};
+    test::StandInPlayer player;
+    test::TempTree tree;
+    HWND opener = nullptr;
+    std::wstring a1, a2, b1;
+};
+}
+
+TEST_F(FolderBrowser, AddDirKeepsItOpenTheCheckBoxSwitchesRecursionAndFinishRemembers) {
+    Settings::StorePath(tree.Path(L"A"));
+    Settings::StoreRecurse(true);
+    const Seen seen = Open([&](HWND dialog, Seen &s) {
+        HWND addDir = Button(dialog, L"Add Dir"), finish = Button(dialog, L"Finish");
+        HWND check = Button(dialog, L"Recurse subdirectories");
+        s.addDir = addDir != nullptr;
+        s.finish = finish != nullptr;
+        if (!addDir || !finish || !check) return;
+        s.checked = SendMessageW(check, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        GetWindowRect(check, &s.checkBox);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&s.checkBox), 2);
+        // A second open while this one runs, through the test thread's message loop.
+        SendMessageW(opener, WM_APP, 0, 0);
+        s.dialogsAfterSecondOpen = CountDialogs();
+        test::Click(addDir);
+        s.openAfterAddDir = IsWindowVisible(dialog) != FALSE;
+        test::Click(check);
+        test::Click(addDir);
+        test::Click(finish);
+    });
+    ASSERT_TRUE(seen.found);
+    EXPECT_TRUE(seen.closed);
+    EXPECT_TRUE(seen.addDir);
+    EXPECT_TRUE(seen.finish);
+    EXPECT_TRUE(seen.checked);
+    EXPECT_EQ(seen.checkBox.left, 15);
+    EXPECT_EQ(seen.checkBox.top, 11);
+    EXPECT_EQ(seen.checkBox.right - seen.checkBox.left, 250);
+    EXPECT_EQ(seen.checkBox.bottom - seen.checkBox.top, 39);
+    EXPECT_EQ(seen.dialogsAfterSecondOpen, 1);
+    EXPECT_TRUE(seen.openAfterAddDir);
+    EXPECT_EQ(player.Paths(), (Paths{b1, a1, a2, a1, a2}));
+    EXPECT_EQ(Settings::LoadPath(), tree.Path(L"A"));
+    EXPECT_FALSE(Settings::LoadRecurse());
+    EXPECT_EQ(modDirhoardEx::PrevDialogProc, nullptr);
+
+    // The next opening comes back with the folder and the unticked box.
+    player.Clear();
+    const Seen again = Open([&](HWND dialog, Seen &s) {
+        HWND check = Button(dialog, L"Recurse subdirectories");
+        s.checked = check && SendMessageW(check, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (HWND addDir = Button(dialog, L"Add Dir")) test::Click(addDir);
+        if (HWND finish = Button(dialog, L"Finish")) test::Click(finish);
+    });
+    ASSERT_TRUE(again.found);
+    EXPECT_FALSE(again.checked);
+    EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
+}
+
+TEST_F(FolderBrowser, OpensSelectingTheStoredFolder) {
+    Settings::StorePath(tree.Path(L"A\\B"));
+    const Seen seen = Open([&](HWND dialog, Seen &s) {
+        s.addDir = Button(dialog, L"Add Dir") != nullptr;
+        HWND folders = test::FindChild(dialog, WC_TREEVIEWW);
+        const auto item = folders ? SendMessageW(folders, TVM_GETNEXTITEM, TVGN_CARET, 0) : 0;
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW query{};
+        query.mask = TVIF_TEXT;
+        query.hItem = reinterpret_cast<HTREEITEM>(item);
+        query.pszText = text;
+        query.cchTextMax = MAX_PATH;
+        if (item) SendMessageW(folders, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+        s.treeSelection = text;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_TRUE(seen.found);
+    EXPECT_TRUE(seen.addDir);
+    EXPECT_EQ(seen.treeSelection, L"B");
+    // Closing without a click stores what the dialog selected at its start.
+    EXPECT_EQ(Settings::LoadPath(), tree.Path(L"A\\B"));
+    EXPECT_TRUE(Settings::LoadRecurse());
+}
+
+// Wine's dialog enables OK after every selection by itself, so the decision to enable
+// "Add Dir" again is checked against a plain window standing in for the dialog.
+TEST(BrowseSelection, AddDirIsEnabledAgainWhenARealFolderFollowsAVirtualOne) {
+    test::StandInPlayer stand;
+    test::TempTree tree;
+    const std::wstring folder = tree.Folder(L"Real");
+    ItemList computer, real;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.Put()), S_OK);
+    ASSERT_EQ(SHParseDisplayName(folder.c_str(), nullptr, real.Put(), 0, nullptr), S_OK);
+    std::wcscpy(modDirhoardEx::SelectedPath, L"C:\\Before");
+    const auto enables = [&] {
+        std::vector<LPARAM> found;
+        for (const auto &m : stand.Messages())
+            if (m.message == BFFM_ENABLEOK) found.push_back(m.lParam);
+        return found;
+    };
+
+    modDirhoardEx::BrowseCallback(stand.Window(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(computer.Get()), 0);
+    EXPECT_EQ(enables(), (std::vector<LPARAM>{0}));
+    EXPECT_EQ(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath), L"C:\\Before");
+
+    modDirhoardEx::BrowseCallback(stand.Window(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(real.Get()), 0);
+    EXPECT_EQ(enables(), (std::vector<LPARAM>{0, 1}));
+    EXPECT_EQ(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath), folder);
+
+    modDirhoardEx::BrowseCallback(stand.Window(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(real.Get()), 0);
+    EXPECT_EQ(enables().size(), 2u);
+}

@@ -1,0 +1,210 @@
+// The walk behind "Add Dir", on real folders under %TEMP%, sending to a stand-in player.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include "BoxCloser.h"
+#include "folders/FolderWalker.h"
+#include "folders/UnreadableNotice.h"
+#include "MediaType.h"
+#include "StandInPlayer.h"
+#include "TempTree.h"
+#include "folders/modDirhoardEx.h"
+#include "modGlobalDefinitions.h"
+
+using modDirhoardEx::FolderWalker;
+using modDirhoardEx::TypeLookup;
+using modDirhoardEx::WalkResult;
+
+namespace {
+using Paths = std::vector<std::wstring>;
+
+class Walk : public testing::Test {
+protected:
+    void SetUp() override { modGlobalDefinitions::hWndWinamp = player.Window(); }
+    void TearDown() override { modGlobalDefinitions::hWndWinamp = nullptr; }
+
+    WalkResult Run(const std::wstring &folder, bool recurse, size_t budget = FolderWalker::kLevelBudget) {
+        FolderWalker walker(player.Window(), record, TypeLookup::PerExtension, budget);
+        return walker.Walk(folder, recurse);
+    }
+    // The sample folder: A with a1, a2 and subfolder B with b1.
+    void MakeSample() {
+        a1 = tree.File(L"A\\a1.dhm");
+        a2 = tree.File(L"A\\a2.dhm");
+        b1 = tree.File(L"A\\B\\b1.dhm");
+    }
+
+    test::MediaType media{L".dhm", L"Winamp media file"};
+    test::StandInPlayer player;
+    test::TempTree tree;
+    COPYDATASTRUCT record{};
+    std::wstring a1, a2, b1;
+};
+}
+
+TEST_F(Walk, SubfoldersComeFirstThenTheFolderOwnFiles) {
+    MakeSample();
+    const WalkResult result = Run(tree.Path(L"A"), true);
+    EXPECT_EQ(player.Paths(), (Paths{b1, a1, a2}));
+    EXPECT_EQ(result.sent, 3u);
+    EXPECT_EQ(result.unreadable, 0u);
+}
+
+TEST_F(Walk, WithoutRecursionOnlyTheFolderOwnFiles) {
+    MakeSample();
+    Run(tree.Path(L"A"), false);
+    EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
+    player.Clear();
+    tree.File(L"Only\\Deeper\\x.dhm");
+    Run(tree.Path(L"Only"), false);
+    EXPECT_TRUE(player.Paths().empty());
+}
+
+TEST_F(Walk, EmptyFolderSendsNothing) {
+    const WalkResult result = Run(tree.Folder(L"Empty"), true);
+    EXPECT_TRUE(player.Playlist().empty());
+    EXPECT_EQ(result.unreadable, 0u);
+}
+
+TEST_F(Walk, OnlyAnExactTypeMatchIsSent) {
+    test::MediaType lower{L".dhl", L"winamp media file"};
+    test::MediaType padded{L".dhp", L"Winamp media file "};
+    const std::wstring hit = tree.File(L"T\\hit.dhm");
+    for (const wchar_t *name : {L"T\\lower.dhl", L"T\\padded.dhp", L"T\\plain.txt", L"T\\noextension", L"T\\hit.dhmx"})
+        tree.File(name);
+    Run(tree.Path(L"T"), true);
+    EXPECT_EQ(player.Paths(), (Paths{hit}));
+}
+
+TEST_F(Walk, RecordsCarryTheAnsiPathAndItsZeroByte) {
+    const std::wstring file = tree.File(L"Caf\u00e9\\song.dhm");  // é is one byte in the ANSI code page
+    Run(tree.Path(L"Caf\u00e9"), true);
+    ASSERT_EQ(player.Playlist().size(), 1u);
+    const auto &sent = player.Playlist()[0];
+    EXPECT_EQ(sent.command, 100u);
+    EXPECT_EQ(sent.path, file);
+    EXPECT_EQ(sent.ansi.size(), file.size());
+    EXPECT_EQ(sent.bytes, file.size() + 1);
+}
+
+TEST_F(Walk, ExtensionTypesAreAskedOncePerPressAndForgottenAfterIt) {
+    for (int i = 0; i < 5; ++i) tree.File(L"M\\m" + std::to_wstring(i) + L".dhm");
+    tree.File(L"M\\other.txt");
+    FolderWalker walker(player.Window(), record);
+    EXPECT_EQ(walker.Walk(tree.Path(L"M"), true).sent, 5u);
+    EXPECT_EQ(walker.Types().Lookups(), 2u);
+    media.Describe(L"Something else");
+    EXPECT_EQ(walker.Walk(tree.Path(L"M"), true).sent, 0u);
+}
+
+TEST_F(Walk, AFolderTooBigToKeepIsListedAgainInTheSameOrder) {
+    for (const wchar_t *name : {L"R\\r1.dhm", L"R\\r2.dhm", L"R\\S1\\s.dhm", L"R\\S2\\t.dhm", L"R\\S2\\U\\u.dhm"})
+        tree.File(name);
+    Run(tree.Path(L"R"), true);
+    const Paths kept = player.Paths();
+    ASSERT_EQ(kept.size(), 5u);
+    player.Clear();
+    Run(tree.Path(L"R"), true, 4);  // room for no name at all
+    EXPECT_EQ(player.Paths(), kept);
+}
+
+// Root needs no permission under Wine, so a folder is made unreadable the Windows way:
+// another handle holds it open without sharing, and listing it fails with a sharing violation.
+TEST_F(Walk, AnUnreadableFolderIsSkippedAndTheWalkGoesOn) {
+    MakeSample();
+    const std::wstring c1 = tree.File(L"A\\C\\c1.dhm");
+    tree.File(L"A\\B\\b2.dhm");
+    HANDLE lock = CreateFileW(tree.Path(L"A\\B").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const WalkResult result = Run(tree.Path(L"A"), true);
+    CloseHandle(lock);
+    EXPECT_EQ(player.Paths(), (Paths{c1, a1, a2}));
+    EXPECT_EQ(result.unreadable, 1u);
+    EXPECT_EQ(result.firstUnreadable, (Paths{tree.Path(L"A\\B")}));
+}
+
+TEST_F(Walk, AddDirWarnsOnceAboutFoldersItCouldNotRead) {
+    MakeSample();
+    tree.File(L"A\\C\\c1.dhm");
+    HANDLE lockB = CreateFileW(tree.Path(L"A\\B").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE lockC = CreateFileW(tree.Path(L"A\\C").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    modDirhoardEx::RecurseSubfolders = true;
+    test::BoxCloser box(L"DirhoardEx");
+    modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"));
+    const bool shown = box.Finish();
+    CloseHandle(lockB);
+    CloseHandle(lockC);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(box.Text(), L"2 folders could not be read and were skipped:\n\n" + tree.Path(L"A\\B") + L"\n" +
+                              tree.Path(L"A\\C"));
+    EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
+}
+
+TEST_F(Walk, ASelectedFolderThatCannotBeReadSendsNothingAndWarns) {
+    modDirhoardEx::RecurseSubfolders = true;
+    test::BoxCloser box(L"DirhoardEx");
+    modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Vanished"));
+    EXPECT_TRUE(box.Finish());
+    EXPECT_EQ(box.Text(), L"1 folder could not be read and was skipped:\n\n" + tree.Path(L"Vanished"));
+    EXPECT_TRUE(player.Playlist().empty());
+}
+
+TEST_F(Walk, NamesOnlyTheFirstFewUnreadableFolders) {
+    WalkResult result;
+    result.unreadable = 7;
+    result.firstUnreadable = {L"C:\\1", L"C:\\2", L"C:\\3", L"C:\\4", L"C:\\5"};
+    EXPECT_EQ(modDirhoardEx::UnreadableText(result),
+              L"7 folders could not be read and were skipped:\n\nC:\\1\nC:\\2\nC:\\3\nC:\\4\nC:\\5\n... and 2 more");
+}
+
+// Wine follows Unix symbolic links as folders, as Windows follows junctions.
+TEST_F(Walk, ALinkBackToAnOuterFolderIsNotEnteredAgain) {
+    MakeSample();
+    ASSERT_TRUE(test::MakeUnixSymlink(tree.Path(L"A"), tree.Path(L"A\\B\\loop")));
+    ASSERT_NE(GetFileAttributesW(tree.Path(L"A\\B\\loop\\a1.dhm").c_str()), INVALID_FILE_ATTRIBUTES);
+    const WalkResult result = Run(tree.Path(L"A"), true);
+    EXPECT_EQ(player.Paths(), (Paths{b1, a1, a2}));
+    EXPECT_EQ(result.unreadable, 0u);
+}
+
+TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesAsItsShortPath) {
+    if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name converts in a UTF-8 code page";
+    const std::wstring file = tree.File(L"N\\\u97f3\u697d.dhm");
+    Run(tree.Path(L"N"), true);
+    ASSERT_EQ(player.Playlist().size(), 1u);
+    const auto &sent = player.Playlist()[0];
+    EXPECT_EQ(sent.command, 100u);
+    EXPECT_EQ(sent.bytes, sent.ansi.size() + 1);
+    EXPECT_EQ(sent.ansi.find('?'), std::string::npos);
+    wchar_t longForm[MAX_PATH] = {};
+    GetLongPathNameW(sent.path.c_str(), longForm, MAX_PATH);
+    EXPECT_EQ(longForm, file) << "sent " << testing::PrintToString(sent.ansi);
+}
+
+TEST_F(Walk, FoldersDeeperThanMaxPathAreWalkedAndSentInTheOrdinaryForm) {
+    std::wstring deep = L"L";
+    while (deep.size() < 300) deep += L"\\a_rather_long_folder_name";
+    const std::wstring file = tree.File(deep + L"\\deep.dhm");
+    ASSERT_GT(file.size(), static_cast<size_t>(MAX_PATH));
+    const WalkResult result = Run(tree.Path(L"L"), true);
+    EXPECT_EQ(player.Paths(), (Paths{file}));
+    EXPECT_EQ(result.unreadable, 0u);
+}
+
+TEST_F(Walk, TenThousandFilesTiming) {
+    const int folders = 100, perFolder = 100;
+    for (int f = 0; f < folders; ++f)
+        for (int i = 0; i < perFolder; ++i)
+            tree.File(L"Big\\F" + std::to_wstring(f) + L"\\t" + std::to_wstring(i) + (i % 10 ? L".dhm" : L".txt"));
+    modDirhoardEx::RecurseSubfolders = true;
+    const auto start = std::chrono::steady_clock::now();
+    modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Big"));
+    const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(player.Playlist().size(), static_cast<size_t>(folders * perFolder * 9 / 10));
+    std::printf("[ figure ] Add Dir of %d files in %d folders: %.1f ms\n", folders * perFolder, folders, ms);
+    RecordProperty("add_10000_files_ms", static_cast<int>(ms));
+}

@@ -1,0 +1,63 @@
+// How one path becomes a play-file record, and the two forms of a walked path.
+#include <gtest/gtest.h>
+
+#include "folders/LongPath.h"
+#include "folders/PlaySender.h"
+
+using modDirhoardEx::LongPath;
+
+TEST(PlayRecord, AShortPathTheCodePageCannotHoldEitherGoesAsUtf16) {
+    const std::wstring path = L"C:\\\u97f3\\\u697d.mp3";
+    std::string ansi;
+    COPYDATASTRUCT record{};
+    EXPECT_FALSE(modDirhoardEx::PointAnsi(record, path, ansi));
+    modDirhoardEx::PointFallback(record, path, L"C:\\\u97f3\\ABC~1.MP3", ansi);
+    EXPECT_EQ(record.dwData, 1100u);
+    EXPECT_EQ(record.cbData, (path.size() + 1) * sizeof(wchar_t));
+    EXPECT_EQ(std::wstring(static_cast<const wchar_t *>(record.lpData)), path);
+}
+
+TEST(PlayRecord, AShortPathInTheCodePageGoesAsAnsi) {
+    const std::wstring path = L"C:\\\u97f3\u697d.mp3";
+    std::string ansi;
+    COPYDATASTRUCT record{};
+    modDirhoardEx::PointFallback(record, path, L"C:\\ABCDEF~1.MP3", ansi);
+    EXPECT_EQ(record.dwData, 100u);
+    EXPECT_EQ(record.cbData, 16u);
+    EXPECT_STREQ(static_cast<const char *>(record.lpData), "C:\\ABCDEF~1.MP3");
+}
+
+TEST(PlayRecord, EightCharacterPathCountsNineBytes) {
+    std::string ansi;
+    COPYDATASTRUCT record{};
+    ASSERT_TRUE(modDirhoardEx::PointAnsi(record, L"C:\\x.mp3", ansi));
+    EXPECT_EQ(record.cbData, 9u);
+    EXPECT_EQ(record.dwData, 100u);
+}
+
+TEST(WalkedPath, DriveRootsAndFoldersJoinNamesWithOneBackslash) {
+    LongPath path;
+    ASSERT_TRUE(path.Assign(L"C:\\"));
+    path.Push(L"x.mp3");
+    EXPECT_STREQ(path.Extended(), L"\\\\?\\C:\\x.mp3");
+    EXPECT_EQ(path.Ordinary(), L"C:\\x.mp3");
+    ASSERT_TRUE(path.Assign(L"C:\\Music\\"));
+    const size_t mark = path.Push(L"a");
+    path.Push(L"b");
+    path.Truncate(mark);
+    EXPECT_EQ(path.Ordinary(), L"C:\\Music");
+}
+
+TEST(WalkedPath, NetworkPathsUseTheUncForm) {
+    LongPath path;
+    ASSERT_TRUE(path.Assign(L"\\\\server\\share\\Music"));
+    path.Push(L"x.mp3");
+    EXPECT_STREQ(path.Extended(), L"\\\\?\\UNC\\server\\share\\Music\\x.mp3");
+    EXPECT_EQ(path.Ordinary(), L"\\\\server\\share\\Music\\x.mp3");
+    EXPECT_STREQ(path.Extended(), L"\\\\?\\UNC\\server\\share\\Music\\x.mp3");
+}
+
+TEST(WalkedPath, NothingToWalkInAnEmptyPath) {
+    LongPath path;
+    EXPECT_FALSE(path.Assign(L""));
+}
