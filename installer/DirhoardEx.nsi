@@ -1,0 +1,127 @@
+; Windows installer: puts DirhoardEx.dll and gen_dirhoardex.dll into the player's Plugins
+; folder, registers the COM server, and leaves an uninstaller in Add/Remove Programs.
+; Built by CMake: makensis -DBIN_DIR=<folder of both DLLs> -DOUT_FILE=<setup.exe> DirhoardEx.nsi
+Unicode true
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+
+!define PRODUCT "DirhoardEx"
+!define VERSION "1.00"
+!define PLAYER_CLASS "Winamp v1.x"
+!define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx"
+!define UNINSTALLER "$INSTDIR\Plugins\Uninstall DirhoardEx.exe"
+
+Name "Dirhoard+ (${PRODUCT} ${VERSION})"
+OutFile "${OUT_FILE}"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+BrandingText "${PRODUCT} ${VERSION}"
+
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup installs Dirhoard+ into the Plugins folder of the player installed in the folder below."
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; The player's folder: where the player says it is, else the usual place. /D= overrides.
+Function .onInit
+    ${If} $INSTDIR == ""
+        ReadRegStr $0 HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp" "UninstallString"
+        ${If} $0 != ""
+            Push $0
+            Call FolderOfCommand
+            Pop $INSTDIR
+        ${EndIf}
+    ${EndIf}
+    ${If} $INSTDIR == ""
+        ReadRegStr $INSTDIR HKCU "Software\Winamp" ""
+    ${EndIf}
+    ${If} $INSTDIR == ""
+        StrCpy $INSTDIR "$PROGRAMFILES\Winamp"
+    ${EndIf}
+FunctionEnd
+
+; "C:\Program Files\Winamp\UninstWA.exe" /x  ->  C:\Program Files\Winamp
+Function FolderOfCommand
+    Exch $0
+    Push $1
+    Push $2
+    StrCpy $1 $0 1
+    ${If} $1 == '"'
+        StrCpy $0 $0 "" 1
+        StrCpy $2 0
+        ${Do}
+            StrCpy $1 $0 1 $2
+            ${IfThen} $1 == '"' ${|} ${ExitDo} ${|}
+            ${IfThen} $1 == "" ${|} ${ExitDo} ${|}
+            IntOp $2 $2 + 1
+        ${Loop}
+        StrCpy $0 $0 $2
+    ${EndIf}
+    ; Drop the file name: everything after the last backslash.
+    StrLen $2 $0
+    ${Do}
+        IntOp $2 $2 - 1
+        ${IfThen} $2 < 0 ${|} ${ExitDo} ${|}
+        StrCpy $1 $0 1 $2
+        ${IfThen} $1 == "\" ${|} ${ExitDo} ${|}
+    ${Loop}
+    ${If} $2 > 0
+        StrCpy $0 $0 $2
+    ${EndIf}
+    Pop $2
+    Pop $1
+    Exch $0
+FunctionEnd
+
+!macro CLOSE_PLAYER_FIRST
+    ${Do}
+        FindWindow $0 "${PLAYER_CLASS}"
+        ${IfThen} $0 == 0 ${|} ${ExitDo} ${|}
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "The player is running. Close it, then press Retry." /SD IDCANCEL IDRETRY +2
+        Abort "The player is still running."
+    ${Loop}
+!macroend
+
+Section "Dirhoard+"
+    !insertmacro CLOSE_PLAYER_FIRST
+    ${IfNot} ${FileExists} "$INSTDIR\Winamp.exe"
+        MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "$INSTDIR has no Winamp.exe: this does not look like the player's folder.$\n$\nInstall there anyway?" /SD IDOK IDOK +2
+        Abort "No player in $INSTDIR."
+    ${EndIf}
+
+    SetOutPath "$INSTDIR\Plugins"
+    File "${BIN_DIR}\DirhoardEx.dll"
+    File "${BIN_DIR}\gen_dirhoardex.dll"
+    ClearErrors
+    RegDLL "$INSTDIR\Plugins\DirhoardEx.dll"
+    ${If} ${Errors}
+        MessageBox MB_OK|MB_ICONSTOP "Registering DirhoardEx.dll failed. Run setup as administrator." /SD IDOK
+        Abort "Registering DirhoardEx.dll failed."
+    ${EndIf}
+
+    WriteUninstaller "${UNINSTALLER}"
+    WriteRegStr HKLM "${ARP_KEY}" "DisplayName" "Dirhoard+ (DirhoardEx) plugin"
+    WriteRegStr HKLM "${ARP_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${ARP_KEY}" "InstallLocation" "$INSTDIR\Plugins"
+    WriteRegStr HKLM "${ARP_KEY}" "UninstallString" '"${UNINSTALLER}"'
+    WriteRegStr HKLM "${ARP_KEY}" "QuietUninstallString" '"${UNINSTALLER}" /S'
+    WriteRegDWORD HKLM "${ARP_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${ARP_KEY}" "NoRepair" 1
+SectionEnd
+
+; The uninstaller lives in Plugins: the player's folder is its parent.
+Function un.onInit
+    ${GetParent} "$INSTDIR" $INSTDIR
+FunctionEnd
+
+Section "Uninstall"
+    !insertmacro CLOSE_PLAYER_FIRST
+    UnRegDLL "$INSTDIR\Plugins\DirhoardEx.dll"
+    Delete "$INSTDIR\Plugins\DirhoardEx.dll"
+    Delete "$INSTDIR\Plugins\gen_dirhoardex.dll"
+    Delete "${UNINSTALLER}"
+    DeleteRegKey HKLM "${ARP_KEY}"
+SectionEnd

@@ -1,0 +1,173 @@
+// PlayerDriver: acts on windows of other processes the way a user would, for scripts.
+// Every wait has a deadline; the exit code says whether the step happened (0) or not (1).
+//   PlayerDriver wait WINDOW SECONDS        a visible top-level window appears
+//   PlayerDriver gone WINDOW SECONDS        no such window is left
+//   PlayerDriver hotkey LETTER              presses Ctrl+Alt+LETTER (SendInput)
+//   PlayerDriver click WINDOW BUTTON        clicks the button (any depth) with that text
+//   PlayerDriver command WINDOW ID          posts WM_COMMAND ID (a menu item)
+//   PlayerDriver close WINDOW               posts WM_CLOSE
+//   PlayerDriver list WINDOW                prints the window's child controls
+//   PlayerDriver resolve PATH...            prints each path's long form (UTF-8), or fails
+// WINDOW is a caption, or "class:NAME" for a window class.
+#include <windows.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr DWORD kSendTimeoutMs = 30000;
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+struct Selector {
+    std::wstring value;
+    bool byClass;
+    bool Matches(HWND window) const { return (byClass ? ClassOf(window) : TextOf(window)) == value; }
+};
+
+Selector Parse(const std::wstring &arg) {
+    if (arg.rfind(L"class:", 0) == 0) return {arg.substr(6), true};
+    return {arg, false};
+}
+
+struct Search {
+    const Selector *selector;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto *s = reinterpret_cast<Search *>(param);
+    if (!IsWindowVisible(window) || !s->selector->Matches(window)) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+HWND Find(const Selector &selector) {
+    Search search{&selector, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitFor(const Selector &selector, bool present, double seconds) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while ((Find(selector) != nullptr) != present) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    reinterpret_cast<std::vector<HWND> *>(param)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> all;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+void Key(std::vector<INPUT> &inputs, WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+}
+
+int Hotkey(wchar_t letter) {
+    const WORD vk = static_cast<WORD>(towupper(letter));
+    std::vector<INPUT> inputs;
+    Key(inputs, VK_CONTROL, false);
+    Key(inputs, VK_MENU, false);
+    Key(inputs, vk, false);
+    Key(inputs, vk, true);
+    Key(inputs, VK_MENU, true);
+    Key(inputs, VK_CONTROL, true);
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size() ? 0 : 1;
+}
+
+int Fail(const std::wstring &what) {
+    fwprintf(stderr, L"PlayerDriver: %ls\n", what.c_str());
+    return 1;
+}
+
+// Short (8.3) components become the names they stand for, as the file system resolves them.
+int Resolve(const std::vector<std::wstring> &paths) {
+    int status = 0;
+    std::string out;
+    for (const auto &path : paths) {
+        wchar_t full[4 * MAX_PATH];
+        const DWORD n = GetLongPathNameW(path.c_str(), full, 4 * MAX_PATH);
+        if (n == 0 || n >= 4 * MAX_PATH) {
+            status = Fail(L"does not resolve: " + path);
+            continue;
+        }
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, full, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, full, static_cast<int>(n), utf8.data(), bytes, nullptr, nullptr);
+        out += utf8 + "\n";
+    }
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+    return status;
+}
+
+int Run(const std::vector<std::wstring> &args) {
+    if (args.size() < 2) return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|command|close|list|resolve ...");
+    const std::wstring &verb = args[0];
+    if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
+    if (verb == L"hotkey") return args[1].empty() ? Fail(L"no letter") : Hotkey(args[1][0]);
+
+    const Selector selector = Parse(args[1]);
+    if (verb == L"wait" || verb == L"gone") {
+        const double seconds = args.size() > 2 ? _wtof(args[2].c_str()) : 10;
+        const bool present = verb == L"wait";
+        if (WaitFor(selector, present, seconds)) return 0;
+        return Fail((present ? L"no window \"" : L"still a window \"") + args[1] + L"\" after " +
+                    std::to_wstring(static_cast<int>(seconds)) + L" s");
+    }
+    HWND window = Find(selector);
+    if (!window) return Fail(L"no window \"" + args[1] + L"\"");
+    if (verb == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (verb == L"command" && args.size() > 2)
+        return PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(_wtoi(args[2].c_str())), 0) ? 0 : 1;
+    if (verb == L"list") {
+        for (HWND child : Children(window))
+            wprintf(L"%ls \"%ls\"%ls\n", ClassOf(child).c_str(), TextOf(child).c_str(),
+                    IsWindowVisible(child) ? L"" : L" (hidden)");
+        return 0;
+    }
+    if (verb == L"click" && args.size() > 2) {
+        for (HWND child : Children(window)) {
+            if (ClassOf(child) != L"Button" || TextOf(child) != args[2]) continue;
+            DWORD_PTR result = 0;
+            // Returns once the click has been handled (an "Add Dir" walk included).
+            if (SendMessageTimeoutW(child, BM_CLICK, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &result)) return 0;
+            // A click that ends its dialog may not answer: the dialog is gone, the click happened.
+            if (!IsWindow(window)) return 0;
+            return Fail(L"\"" + args[2] + L"\" did not answer within 30 s");
+        }
+        return Fail(L"no button \"" + args[2] + L"\" in \"" + args[1] + L"\"");
+    }
+    return Fail(L"unknown command " + verb);
+}
+}
+
+int wmain(int argc, wchar_t **argv) {
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    return Run(args);
+}

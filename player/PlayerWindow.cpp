@@ -1,0 +1,106 @@
+#include "PlayerWindow.h"
+
+#include "PlayerIds.h"
+#include "Playlist.h"
+
+namespace {
+constexpr UINT kWaIpc = WM_USER;
+constexpr WPARAM kGetWnd = 1;       // which window: 1 is the playlist
+constexpr LPARAM kIpcGetWnd = 260;
+}
+
+bool PlayerWindow::Create(HINSTANCE instance) {
+    instance_ = instance;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = Player::kClass;
+    if (!RegisterClassW(&wc)) return false;
+
+    HMENU menu = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, Player::kExit, L"E&xit");
+    pluginMenu_ = CreatePopupMenu();
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(pluginMenu_), L"&Plugins");
+    return CreateWindowExW(0, Player::kClass, Player::kTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 560, 360,
+                           nullptr, menu, instance, this) != nullptr;
+}
+
+void PlayerWindow::ListPlugins() {
+    while (GetMenuItemCount(pluginMenu_) > 0) DeleteMenu(pluginMenu_, 0, MF_BYPOSITION);
+    for (size_t i = 0; i < plugins_.Count(); ++i) {
+        const std::wstring item = L"Configure " + plugins_.Description(i) + L"...";
+        AppendMenuW(pluginMenu_, MF_STRING, Player::kConfigureFirst + i, item.c_str());
+    }
+    if (plugins_.Count() == 0) AppendMenuW(pluginMenu_, MF_STRING | MF_GRAYED, 0, L"(no plugins)");
+    DrawMenuBar(window_);
+}
+
+LRESULT CALLBACK PlayerWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto *self = static_cast<PlayerWindow *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+    }
+    auto *self = reinterpret_cast<PlayerWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_CREATE: return self->OnCreate(window);
+    case WM_SIZE: return self->OnSize(LOWORD(lParam), HIWORD(lParam));
+    case WM_COPYDATA: return self->OnCopyData(reinterpret_cast<const COPYDATASTRUCT *>(lParam));
+    case WM_COMMAND: return self->OnCommand(LOWORD(wParam));
+    case WM_CLOSE: return self->OnClose();
+    case WM_DESTROY: return self->OnDestroy();
+    case kWaIpc:
+        if (wParam == kGetWnd && lParam == kIpcGetWnd) return reinterpret_cast<LRESULT>(self->list_);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT PlayerWindow::OnCreate(HWND window) {
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"ListBox", L"Playlist",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, window,
+                            nullptr, instance_, nullptr);
+    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageW(list_, LB_SETHORIZONTALEXTENT, 2000, 0);
+    return list_ ? 0 : -1;
+}
+
+LRESULT PlayerWindow::OnSize(int width, int height) {
+    MoveWindow(list_, 0, 0, width, height, TRUE);
+    return 0;
+}
+
+LRESULT PlayerWindow::OnCopyData(const COPYDATASTRUCT *record) {
+    if (!record) return FALSE;
+    auto path = Playlist::DecodePlayFile(*record);
+    if (!path) return FALSE;
+    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path->c_str()));
+    paths_.push_back(std::move(*path));
+    return TRUE;
+}
+
+LRESULT PlayerWindow::OnCommand(WORD id) {
+    if (id == Player::kExit) {
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+    } else if (id >= Player::kConfigureFirst && id - Player::kConfigureFirst < plugins_.Count()) {
+        plugins_.Configure(id - Player::kConfigureFirst);
+    }
+    return 0;
+}
+
+// Plugins stop while the window they may have hooked still exists.
+LRESULT PlayerWindow::OnClose() {
+    plugins_.Quit();
+    DestroyWindow(window_);
+    return 0;
+}
+
+LRESULT PlayerWindow::OnDestroy() {
+    PostQuitMessage(0);
+    return 0;
+}

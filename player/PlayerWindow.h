@@ -1,0 +1,36 @@
+#pragma once
+// The stand-in player's main window ("Winamp v1.x"): a playlist list box as its playlist
+// window, play-file records appended to it, and a menu to configure plugins or exit.
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "Plugins.h"
+
+class PlayerWindow {
+public:
+    explicit PlayerWindow(Plugins &plugins) : plugins_(plugins) {}
+    PlayerWindow(const PlayerWindow &) = delete;
+    PlayerWindow &operator=(const PlayerWindow &) = delete;
+
+    bool Create(HINSTANCE instance);
+    HWND Window() const { return window_; }
+    // Adds one "Configure" menu item per loaded plugin.
+    void ListPlugins();
+    const std::vector<std::wstring> &Paths() const { return paths_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCreate(HWND window);
+    LRESULT OnSize(int width, int height);
+    LRESULT OnCopyData(const COPYDATASTRUCT *record);
+    LRESULT OnCommand(WORD id);
+    LRESULT OnClose();
+    LRESULT OnDestroy();
+
+    Plugins &plugins_;
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    HWND list_ = nullptr;
+    HMENU pluginMenu_ = nullptr;
+    std::vector<std::wstring> paths_;
+};

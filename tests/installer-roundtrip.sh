@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs DirhoardEx-1.00-setup.exe silently into a stand-in player's folder under Wine,
+# checks that the hotkey opens the folder dialog in the player, then uninstalls silently and
+# checks that the COM class and both files are gone. Exit 77: skipped (no 32-bit Wine here).
+set -uo pipefail
+wine_works=$1 wine_run=$2 setup=$3 player=$4 driver=$5 work=$6
+if [ "$wine_works" != ON ]; then
+    echo "skipped: this machine cannot run 32-bit Windows programs under Wine"
+    exit 77
+fi
+fail() { echo "installer round trip: $*" >&2; "$wine_run" "$driver" close "class:Winamp v1.x" >/dev/null 2>&1; exit 1; }
+run() { timeout 60 "$wine_run" "$@"; }
+winpath() { echo "Z:$(realpath -m "$1" | sed 's|/|\\|g')"; }
+registered() { run reg query 'HKCR\DirhoardEx.clsDirhoardEx' >/dev/null 2>&1; }
+
+rm -rf "$work"; mkdir -p "$work/Winamp"
+cp "$player" "$work/Winamp/Winamp.exe"
+run "$setup" /S "/D=$(winpath "$work/Winamp")" || fail "silent install failed"
+for f in DirhoardEx.dll gen_dirhoardex.dll "Uninstall DirhoardEx.exe"; do
+    [ -f "$work/Winamp/Plugins/$f" ] || fail "Plugins/$f was not installed"
+done
+registered || fail "DirhoardEx.clsDirhoardEx is not registered after install"
+run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' >/dev/null 2>&1 \
+    || fail "not in Add/Remove Programs"
+
+timeout 60 "$wine_run" "$work/Winamp/Winamp.exe" &
+player_pid=$!
+run "$driver" wait "class:Winamp v1.x" 20 || fail "the player did not start"
+run "$driver" hotkey G
+run "$driver" wait "Dirhoard +" 15 || fail "Ctrl+Alt+G did not open the \"Dirhoard +\" dialog"
+run "$driver" click "Dirhoard +" Finish || fail "\"Finish\" could not be pressed"
+run "$driver" gone "Dirhoard +" 10 || fail "the dialog stayed open after \"Finish\""
+run "$driver" close "class:Winamp v1.x"
+wait $player_pid || fail "the player did not end cleanly"
+
+# _?= keeps the uninstaller in place (instead of a copy that returns at once), so this waits.
+run "$work/Winamp/Plugins/Uninstall DirhoardEx.exe" /S "_?=$(winpath "$work/Winamp/Plugins")" || fail "silent uninstall failed"
+for f in DirhoardEx.dll gen_dirhoardex.dll; do
+    [ ! -e "$work/Winamp/Plugins/$f" ] || fail "Plugins/$f is still there after uninstall"
+done
+registered && fail "DirhoardEx.clsDirhoardEx is still registered after uninstall"
+run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' >/dev/null 2>&1 \
+    && fail "still in Add/Remove Programs"
+echo "installer round trip: installed, hotkey opened the dialog, uninstalled cleanly"

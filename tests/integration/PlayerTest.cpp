@@ -1,0 +1,138 @@
+// The stand-in player program run as its own process, as the demo and a user run it: its
+// window answers the playlist query, play-file records fill the playlist, --playlist writes
+// M3U on exit, and it registers its media types at start.
+#include <windows.h>
+#include <shellapi.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MediaTypes.h"
+#include "PlayerIds.h"
+#include "Registry.h"
+#include "Server.h"
+#include "Wait.h"
+
+namespace {
+std::wstring TempFile(const wchar_t *name) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+std::string ReadWhole(const std::wstring &path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "(missing)";
+    char buffer[4096];
+    DWORD read = 0;
+    ::ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+}
+
+// One player process, started without plugins (an empty Plugins folder is the same as none).
+class PlayerProcess {
+public:
+    explicit PlayerProcess(const std::wstring &playlist) {
+        std::wstring command = L"\"" + test::BesideThisProgram(L"Winamp.exe") + L"\" --playlist \"" + playlist + L"\"";
+        STARTUPINFOW si{sizeof si};
+        started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_);
+    }
+    ~PlayerProcess() {
+        if (!started_) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 9);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    // Its main window, once it exists.
+    HWND Window() {
+        HWND found = nullptr;
+        test::PollUntil([&] {
+            for (HWND w = FindWindowW(Player::kClass, nullptr); w; w = FindWindowExW(nullptr, w, Player::kClass, nullptr)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (pid == info_.dwProcessId) found = w;
+            }
+            return found != nullptr;
+        });
+        return found;
+    }
+    // Exit code once it ended, or -1 after the timeout.
+    DWORD Wait() {
+        if (WaitForSingleObject(info_.hProcess, test::kTimeoutMs) != WAIT_OBJECT_0) return static_cast<DWORD>(-1);
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+    bool started_ = false;
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+LRESULT SendRecord(HWND player, ULONG_PTR command, const void *data, DWORD bytes) {
+    COPYDATASTRUCT record{command, bytes, const_cast<void *>(data)};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), SMTO_NORMAL, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+}
+
+TEST(StandInPlayer, AppendsAnsiAndWideRecordsToItsPlaylistAndWritesM3uOnExit) {
+    const std::wstring m3u = TempFile(L"dirhoard-player-test.m3u");
+    DeleteFileW(m3u.c_str());
+    PlayerProcess process(m3u);
+    ASSERT_TRUE(process.started_);
+    HWND player = process.Window();
+    ASSERT_NE(player, nullptr) << "no \"Winamp v1.x\" window";
+
+    HWND list = reinterpret_cast<HWND>(SendMessageW(player, WM_USER, 1, 260));
+    wchar_t cls[32] = {};
+    GetClassNameW(list, cls, 32);
+    EXPECT_EQ(std::wstring(cls), L"ListBox") << "the playlist window answers the window query";
+
+    const char ansi[] = "C:\\Music\\one.mp3";
+    const wchar_t wide[] = L"C:\\Music\\\x03A9\x03BC\x03AD\x03B3\x03B1.ogg";
+    EXPECT_EQ(SendRecord(player, 100, ansi, sizeof ansi), TRUE);
+    EXPECT_EQ(SendRecord(player, 1100, wide, sizeof wide), TRUE);
+    EXPECT_EQ(SendRecord(player, 7, ansi, sizeof ansi), FALSE) << "other commands are not play-file records";
+    const char unterminated[] = {'C', ':', '\\', 'x', '.', 'w', 'a', 'v'};
+    EXPECT_EQ(SendRecord(player, 100, unterminated, sizeof unterminated), TRUE) << "read no further than cbData";
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+
+    PostMessageW(player, WM_CLOSE, 0, 0);
+    ASSERT_EQ(process.Wait(), 0u);
+    EXPECT_EQ(ReadWhole(m3u), "#EXTM3U\r\nC:\\Music\\one.mp3\r\nC:\\Music\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1.ogg\r\n"
+                             "C:\\x.wav\r\n");
+    DeleteFileW(m3u.c_str());
+}
+
+TEST(StandInPlayer, RegistersItsMediaTypesAsWinampMediaFiles) {
+    std::vector<std::unique_ptr<test::RegistryCleaner>> cleaners;
+    auto clean = [&](const std::wstring &key) {
+        cleaners.push_back(std::make_unique<test::RegistryCleaner>(HKEY_CURRENT_USER, L"Software\\Classes\\" + key));
+        cleaners.push_back(std::make_unique<test::RegistryCleaner>(HKEY_CLASSES_ROOT, key));
+    };
+    clean(MediaTypes::kProgId);
+    for (const wchar_t *extension : MediaTypes::kExtensions) clean(extension);
+    const std::wstring m3u = TempFile(L"dirhoard-types-test.m3u");
+    PlayerProcess process(m3u);
+    ASSERT_TRUE(process.started_);
+    HWND player = process.Window();
+    ASSERT_NE(player, nullptr);
+
+    for (const wchar_t *name : {L"song.mp3", L"SONG.FLAC", L"take.wav"}) {
+        SHFILEINFOW info{};
+        SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+        EXPECT_STREQ(info.szTypeName, L"Winamp media file") << name;
+    }
+    SHFILEINFOW info{};
+    SHGetFileInfoW(L"notes.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+    EXPECT_STRNE(info.szTypeName, L"Winamp media file");
+
+    PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process.Wait(), 0u);
+    DeleteFileW(m3u.c_str());
+}
