@@ -11,14 +11,6 @@
 namespace modDirhoardEx {
 namespace {
 constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v-centred, left, auto check box
-// Posted at the start: by the time it arrives the dialog has finished building its tree.
-constexpr UINT kConfirmSelection = WM_APP + 0x44;
-// The folder the dialog opened at, until the selection is confirmed.
-std::wstring openingFolder;
-
-void SelectFolder(HWND dialog, const wchar_t *path) {
-    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path));
-}
 
 void LoadSelectedPath() {
     std::wstring stored = Settings::LoadPath();
@@ -37,9 +29,7 @@ void OnInitialized(HWND dialog) {
     LoadSelectedPath();
     SendMessageW(dialog, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
     // Expanding alone leaves the old selection: select it too, so the tree shows what "Add Dir" adds.
-    SelectFolder(dialog, SelectedPath);
-    openingFolder = PathIn(SelectedPath);
-    PostMessageW(dialog, kConfirmSelection, 0, 0);
+    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
     SendMessageW(dialog, BFFM_SETOKTEXT, 0, reinterpret_cast<LPARAM>(L"Add Dir"));
     if (HWND cancel = FindWindowExA(dialog, nullptr, "Button", "Cancel"))
         SendMessageA(cancel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Finish"));
@@ -62,13 +52,6 @@ void OnSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item) {
         SendMessageW(dialog, BFFM_ENABLEOK, 0, 1);
         AddDirDisabled = false;
     }
-}
-
-// Wine's tree sometimes settles on another folder while it is still being filled; select the
-// opening folder once more then, unless the selection already is that folder.
-void OnConfirmSelection(HWND dialog) {
-    if (!openingFolder.empty() && PathIn(SelectedPath) != openingFolder) SelectFolder(dialog, openingFolder.c_str());
-    openingFolder.clear();
 }
 
 LRESULT PassOn(WNDPROC own, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -120,7 +103,6 @@ LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_DESTROY: return OnDestroy(dialog, wParam, lParam);
     case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
-    case kConfirmSelection: return CallbackBarrier(0, [dialog] { OnConfirmSelection(dialog); return 0; });
     default: return PassOn(PrevDialogProc, dialog, message, wParam, lParam);
     }
 }
