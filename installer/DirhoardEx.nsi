@@ -1,7 +1,16 @@
 ; Windows installer: puts DirhoardEx.dll and gen_dirhoardex.dll into the player's Plugins
 ; folder, registers the COM server, and leaves an uninstaller in Add/Remove Programs.
 ; Built by CMake: makensis -DBIN_DIR=<folder of both DLLs> -DOUT_FILE=<setup.exe> DirhoardEx.nsi
-Unicode true
+; -DTARGET_ARCH=amd64-unicode makes a 64-bit installer of the 64-bit DLLs: only the x86_64
+; build makes one, to test the round trip where 32-bit programs cannot run. Never shipped.
+!ifdef TARGET_ARCH
+    Target ${TARGET_ARCH}
+    !if "${TARGET_ARCH}" == "amd64-unicode"
+        !define AMD64
+    !endif
+!else
+    Unicode true
+!endif
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
@@ -11,6 +20,19 @@ Unicode true
 !define PLAYER_CLASS "Winamp v1.x"
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx"
 !define UNINSTALLER "$INSTDIR\Plugins\Uninstall DirhoardEx.exe"
+
+; A 64-bit player and its registration live in the 64-bit views. The view set in .onInit and
+; un.onInit holds for every section after it.
+!macro NATIVE_REG_VIEW
+    !ifdef AMD64
+        SetRegView 64
+    !endif
+!macroend
+!ifdef AMD64
+    !define PLAYER_PROGRAM_FILES "$PROGRAMFILES64"
+!else
+    !define PLAYER_PROGRAM_FILES "$PROGRAMFILES"
+!endif
 
 Name "Dirhoard+ (${PRODUCT} ${VERSION})"
 OutFile "${OUT_FILE}"
@@ -27,6 +49,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 
 ; The player's folder: where the player says it is, else the usual place. /D= overrides.
 Function .onInit
+    !insertmacro NATIVE_REG_VIEW
     ${If} $INSTDIR == ""
         ReadRegStr $0 HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp" "UninstallString"
         ${If} $0 != ""
@@ -39,7 +62,7 @@ Function .onInit
         ReadRegStr $INSTDIR HKCU "Software\Winamp" ""
     ${EndIf}
     ${If} $INSTDIR == ""
-        StrCpy $INSTDIR "$PROGRAMFILES\Winamp"
+        StrCpy $INSTDIR "${PLAYER_PROGRAM_FILES}\Winamp"
     ${EndIf}
 FunctionEnd
 
@@ -114,6 +137,7 @@ SectionEnd
 
 ; The uninstaller lives in Plugins: the player's folder is its parent.
 Function un.onInit
+    !insertmacro NATIVE_REG_VIEW
     ${GetParent} "$INSTDIR" $INSTDIR
 FunctionEnd
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs DirhoardEx-1.00-setup.exe silently into a stand-in player's folder under Wine,
-# checks that the hotkey opens the folder dialog in the player, then uninstalls silently and
-# checks that the COM class and both files are gone. Exit 77: skipped (no 32-bit Wine here).
+# Installs the setup program (the product's, or the x86_64 build's test one) silently into a
+# stand-in player's folder under Wine, checks that the hotkey opens the folder dialog in the
+# player, then uninstalls silently and checks that the COM class and both files are gone. Exit 77: skipped (Wine here cannot run
+# programs of this build's architecture).
 set -uo pipefail
 wine_works=$1 wine_run=$2 setup=$3 player=$4 driver=$5 work=$6
 if [ "$wine_works" != ON ]; then
-    echo "skipped: this machine cannot run 32-bit Windows programs under Wine"
+    echo "skipped: Wine here cannot run $(basename "$setup")"
     exit 77
 fi
 fail() { echo "installer round trip: $*" >&2; "$wine_run" "$driver" close "class:Winamp v1.x" >/dev/null 2>&1; exit 1; }
