@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <cstdio>
+#include <string>
 
 #include "ComPtr.h"
 #include "FolderDialogUser.h"
@@ -233,4 +234,22 @@ TEST_F(Endurance, HostWrapperIsReleasedExactlyOnceWhenTheObjectGoes) {
         ASSERT_HRESULT_SUCCEEDED(plugin->Quit());
     }
     EXPECT_EQ(second.refs, 0);
+}
+
+// An object whose Initialize ended early took no reference on the hotkey atom: its Quit
+// must not give one back, or the name goes from under whoever holds it.
+TEST_F(Endurance, QuitAfterAFailedInitializeLeavesTheAtomAlone) {
+    // A name of its own: Wine's server keeps the plugin's name referenced across test runs.
+    const std::string name = "DirhoardExProbe" + std::to_string(GetCurrentProcessId());
+    const ATOM held = GlobalAddAtomA(name.c_str());
+    ASSERT_NE(held, 0);
+    modGlobalDefinitions::HotKeyId = static_cast<int16_t>(held);
+    host.failWindow = E_FAIL;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        ComPtr<IKobWinAmpGenPlugin> plugin = NewPlugin();
+        EXPECT_EQ(plugin->Initialize(&host), E_FAIL);
+        EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+    }
+    EXPECT_EQ(GlobalFindAtomA(name.c_str()), held);
+    GlobalDeleteAtom(held);
 }
