@@ -45,8 +45,12 @@ void frmDirhoardEx::Shutdown() {
     if (IsQuitting) return;
     UnregisterHotKey(hWndWinamp, WidenedHotKeyId());
     // No letter was ever loaded when start-up ended early: the stored one stays.
-    if (letterLoaded_) Settings::StoreHotKey(CurrentHotKey);
-    GlobalDeleteAtom(static_cast<ATOM>(modGlobalDefinitions::HotKeyId));
+    // Only the reference StartHotKey took: after an early end the id is an earlier object's,
+    // and the atom may by now be another program's.
+    if (letterLoaded_) {
+        Settings::StoreHotKey(CurrentHotKey);
+        GlobalDeleteAtom(static_cast<ATOM>(modGlobalDefinitions::HotKeyId));
+    }
     IsQuitting = true;
     if (Window()) SendMessageA(Window(), WM_CLOSE, 0, 0);
     owner_.Reset();

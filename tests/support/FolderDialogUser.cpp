@@ -30,15 +30,19 @@ std::wstring SelectedInTree(HWND dialog) {
 }
 
 DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder) {
-    DialogVisit visit;
     PressChord({VK_CONTROL, VK_MENU, letter});
+    return AddAndFinish(folder);
+}
+
+DialogVisit AddAndFinish(const std::wstring &folder, DWORD selectionMs) {
+    DialogVisit visit;
     HWND dialog = WaitForWindow(L"Dirhoard +");
     if (!(visit.opened = dialog != nullptr)) return visit;
     HWND addDir = nullptr;
     PollUntil([&] {
         addDir = FindChild(dialog, L"Button", L"Add Dir");
         return addDir && IsWindowEnabled(addDir) && SelectedInTree(dialog) == folder;
-    });
+    }, selectionMs);
     // The walk runs inside the click: when it returns, every file has been sent.
     if ((visit.added = addDir != nullptr)) Click(addDir);
     if (HWND finish = FindChild(dialog, L"Button", L"Finish")) {

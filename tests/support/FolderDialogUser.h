@@ -14,6 +14,9 @@ struct DialogVisit {
 // `folder` is the name of the folder the dialog opens at: "Add Dir" is pressed once the
 // tree shows it selected.
 DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder);
+// The same once something else has opened the dialog. "Add Dir" is pressed after
+// `selectionMs` even when the tree has not got to `folder` by then.
+DialogVisit AddAndFinish(const std::wstring &folder, DWORD selectionMs = 10000);
 // The same from a second thread while this thread pumps its messages, as the player does.
 DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder);
 }
