@@ -47,6 +47,7 @@ void frmDirhoardEx::Shutdown() {
     // No letter was ever loaded when start-up ended early: the stored one stays.
     if (letterLoaded_) Settings::StoreHotKey(CurrentHotKey);
     GlobalDeleteAtom(static_cast<ATOM>(modGlobalDefinitions::HotKeyId));
+    modGlobalDefinitions::HotKeyId = 0;
     IsQuitting = true;
     if (Window()) SendMessageA(Window(), WM_CLOSE, 0, 0);
     owner_.Reset();

@@ -100,7 +100,14 @@ bool RecurseFromText(std::wstring_view text) {
     return value != 0.0;
 }
 
-int32_t LoadHotKey() { return HotKeyFromText(Get(L"Config", L"HotKey", L"G")); }
+int32_t LoadHotKey() {
+    // Codes from 'a' up name keys of the number pad, not letters; a character that is no
+    // key of its own could never be pressed. Such a store falls back to the default.
+    int32_t code = HotKeyFromText(Get(L"Config", L"HotKey", L"G"));
+    if (code >= 'a' && code <= 'z') code -= 'a' - 'A';
+    const bool key = (code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9');
+    return key ? code : 'G';
+}
 void StoreHotKey(int32_t code) { Save(L"Config", L"HotKey", TextFromHotKey(code)); }
 
 std::wstring LoadPath() { return std::wstring(BeforeNul(Get(L"SHBFFDialog", L"Path", L"C:\\"))); }
