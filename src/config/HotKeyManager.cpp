@@ -50,6 +50,7 @@ void frmDirhoardEx::Shutdown() {
     if (letterLoaded_) {
         Settings::StoreHotKey(CurrentHotKey);
         GlobalDeleteAtom(static_cast<ATOM>(modGlobalDefinitions::HotKeyId));
+        modGlobalDefinitions::HotKeyId = 0;
     }
     IsQuitting = true;
     if (Window()) SendMessageA(Window(), WM_CLOSE, 0, 0);

@@ -100,7 +100,12 @@ bool RecurseFromText(std::wstring_view text) {
     return value != 0.0;
 }
 
-int32_t LoadHotKey() { return HotKeyFromText(Get(L"Config", L"HotKey", L"G")); }
+int32_t LoadHotKey() {
+    // Codes from 'a' up name keys of the number pad, not letters: a letter is a letter in
+    // either case. Anything else is used as it stands.
+    const int32_t code = HotKeyFromText(Get(L"Config", L"HotKey", L"G"));
+    return code >= 'a' && code <= 'z' ? code - ('a' - 'A') : code;
+}
 void StoreHotKey(int32_t code) { Save(L"Config", L"HotKey", TextFromHotKey(code)); }
 
 std::wstring LoadPath() { return std::wstring(BeforeNul(Get(L"SHBFFDialog", L"Path", L"C:\\"))); }

@@ -12,7 +12,8 @@ std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::w
 // Creates or replaces the value; false when the store refused it.
 bool SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key, std::wstring_view value);
 
-// "Config"/"HotKey": the ANSI code of the stored first character, "G" (71) when absent or empty.
+// "Config"/"HotKey": the ANSI code of the stored first character, a letter upper-cased; "G" (71)
+// when absent or empty.
 int32_t LoadHotKey();
 void StoreHotKey(int32_t code);
 

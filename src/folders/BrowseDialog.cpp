@@ -12,8 +12,18 @@ namespace modDirhoardEx {
 namespace {
 constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v-centred, left, auto check box
 
+// The dialog's window while it is open, for closing it from outside.
+HWND openDialog = nullptr;
+
+bool IsFolder(const std::wstring &path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void LoadSelectedPath() {
     std::wstring stored = Settings::LoadPath();
+    // The tree cannot select what is no folder, and "Add Dir" would add what it does not show.
+    if (stored.size() >= kPathChars || !IsFolder(stored)) stored = L"C:\\";
     stored.push_back(L'\0');
     const size_t n = std::min(stored.size(), kPathChars);
     std::copy_n(stored.data(), n, SelectedPath);
@@ -24,6 +34,7 @@ void LoadSelectedPath() {
 void OnInitialized(HWND dialog) {
     PrevDialogProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BrowseDialogProc)));
+    openDialog = dialog;
     AddDirDisabled = false;
     SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dirhoard +"));
     LoadSelectedPath();
@@ -63,6 +74,7 @@ LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
     SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     PrevDialogProc = nullptr;
     hWndRecurseCheck = nullptr;
+    openDialog = nullptr;
     CallbackBarrier(0, [] {
         Settings::StorePath(PathIn(SelectedPath));
         Settings::StoreRecurse(RecurseSubfolders);
@@ -89,6 +101,10 @@ LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     }
     return PassOn(PrevDialogProc, dialog, WM_COMMAND, wParam, lParam);
 }
+}
+
+void CloseFolderBrowser() {
+    if (openDialog) PostMessageW(openDialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {

@@ -21,6 +21,8 @@ extern bool AddDirDisabled;
 
 // Opens the folder browser and returns when it closes; at once when one is already open.
 void ShowFolderBrowser();
+// Ends an open folder browser as "Finish" does; its settings are written as it closes.
+void CloseFolderBrowser();
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

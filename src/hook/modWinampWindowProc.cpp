@@ -26,6 +26,8 @@ void OnDestroy() {
     // The stored handle, not the message's: the hook was placed on hWndWinamp.
     SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PrevWinampProc));
     hookedWindow = nullptr;
+    // Without the player there is nothing left to add to.
+    modDirhoardEx::CloseFolderBrowser();
 }
 
 void OnCommand(WPARAM wParam) {
@@ -41,8 +43,9 @@ void OnSysCommand(WPARAM wParam) {
 }
 
 // The identifier is a 32-bit int to the platform; 64-bit Windows may or may not extend it.
+// After shutdown there is no id: the atom is gone and its number may be anyone's.
 bool IsOurHotKey(WPARAM wParam) {
-    return static_cast<int32_t>(wParam) == modGlobalDefinitions::WidenedHotKeyId();
+    return modGlobalDefinitions::HotKeyId != 0 && static_cast<int32_t>(wParam) == modGlobalDefinitions::WidenedHotKeyId();
 }
 }
 

@@ -6,8 +6,7 @@
 #include "Wait.h"
 
 namespace test {
-namespace {
-// The text of the tree's selected item (same process: the buffer is shared).
+// Same process: the text buffer is shared.
 std::wstring SelectedInTree(HWND dialog) {
     HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
     if (!tree) {
@@ -26,7 +25,6 @@ std::wstring SelectedInTree(HWND dialog) {
     tv.cchTextMax = MAX_PATH;
     SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
     return text;
-}
 }
 
 DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder) {
@@ -62,5 +60,19 @@ DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder) {
     PumpUntil([&] { return done.load(); }, 30000);
     user.Join();
     return visit;
+}
+
+DialogRun WhileDialogOpen(const std::function<void()> &open, const std::function<void(HWND)> &drive) {
+    DialogRun run;
+    SecondThread user([&] {
+        HWND dialog = WaitForWindow(L"Dirhoard +");
+        run.found = dialog != nullptr;
+        if (dialog) drive(dialog);
+        if (dialog && IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        run.closed = PollUntil([&] { return !dialog || !IsWindow(dialog); });
+    });
+    open();
+    user.Join();
+    return run;
 }
 }

@@ -2,6 +2,7 @@
 // A user at the keyboard: Ctrl+Alt+letter, then "Add Dir" and "Finish" in the folder dialog.
 // Runs on a second thread while the plugin's thread pumps its messages.
 #include <windows.h>
+#include <functional>
 #include <string>
 
 namespace test {
@@ -19,4 +20,16 @@ DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder);
 DialogVisit AddAndFinish(const std::wstring &folder, DWORD selectionMs = 10000);
 // The same from a second thread while this thread pumps its messages, as the player does.
 DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder);
+
+// The text of the folder tree's selected item.
+std::wstring SelectedInTree(HWND dialog);
+
+struct DialogRun {
+    bool found = false;   // the "Dirhoard +" dialog appeared
+    bool closed = false;  // and was gone again afterwards
+};
+// Runs `open` on this thread (it shows the folder dialog and returns when that closes) while
+// `drive` acts on the dialog from a second thread; whatever `drive` did, the dialog is then
+// ended, so the test thread comes back.
+DialogRun WhileDialogOpen(const std::function<void()> &open, const std::function<void(HWND)> &drive);
 }
