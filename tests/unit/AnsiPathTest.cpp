@@ -1,0 +1,17 @@
+#include <gtest/gtest.h>
+
+#include "WinampHost.h"
+
+TEST(AnsiPath, ConvertsExactlyWhatTheCodePageHolds) {
+    std::string ansi;
+    ASSERT_TRUE(WinampHost::ToAnsi(L"C:\\x.mp3", ansi));
+    EXPECT_EQ(ansi, "C:\\x.mp3");
+    EXPECT_TRUE(WinampHost::ToAnsi(L"", ansi));
+    EXPECT_TRUE(ansi.empty());
+}
+
+TEST(AnsiPath, ReportsALossInsteadOfSubstituting) {
+    if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name converts in a UTF-8 code page";
+    std::string ansi;
+    EXPECT_FALSE(WinampHost::ToAnsi(L"C:\\\x65E5\x672C.mp3", ansi));  // CJK: outside a Western code page
+}
