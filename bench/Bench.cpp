@@ -76,7 +76,7 @@ int wmain(int argc, wchar_t **argv) {
     }
     OleInitialize(nullptr);
     const bool direct = !(argc > 3 && std::wstring(argv[3]) == L"--no-direct");
-    bench::MediaType media;
+    const test::MediaType media{L".dhm", L"Winamp media file"};
     HWND player = MakeCountingPlayer();
 
     struct Case { const wchar_t *name; std::wstring root; long folders; bool direct; };

@@ -43,11 +43,10 @@ void frmDirhoardEx::SetHotKey(int32_t keyCode) {
 
 void frmDirhoardEx::Shutdown() {
     if (IsQuitting) return;
-    UnregisterHotKey(hWndWinamp, WidenedHotKeyId());
-    // No letter was ever loaded when start-up ended early: the stored one stays.
-    // Only the reference StartHotKey took: after an early end the id is an earlier object's,
-    // and the atom may by now be another program's.
+    // Only what StartHotKey took. When start-up ended before it, there is no letter to store,
+    // and the id is an earlier object's: its atom may by now be another program's.
     if (letterLoaded_) {
+        UnregisterHotKey(hWndWinamp, WidenedHotKeyId());
         Settings::StoreHotKey(CurrentHotKey);
         GlobalDeleteAtom(static_cast<ATOM>(modGlobalDefinitions::HotKeyId));
         modGlobalDefinitions::HotKeyId = 0;

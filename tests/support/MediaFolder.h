@@ -4,7 +4,8 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "Registry.h"
+#include "MediaType.h"
+#include "TempTree.h"
 
 namespace test {
 class MediaFolder {
@@ -12,18 +13,13 @@ public:
     // Registers the extension `.dhmp` as a "Winamp media file" and makes a fresh folder
     // holding the given files (names only).
     explicit MediaFolder(const std::vector<std::wstring> &files);
-    ~MediaFolder();
-    MediaFolder(const MediaFolder &) = delete;
-    MediaFolder &operator=(const MediaFolder &) = delete;
 
-    const std::wstring &Path() const { return path_; }
-    std::wstring Name() const { return path_.substr(path_.find_last_of(L'\\') + 1); }
-    std::wstring PathOf(const std::wstring &file) const { return path_ + L"\\" + file; }
+    const std::wstring &Path() const { return tree_.Root(); }
+    std::wstring Name() const { return Path().substr(Path().find_last_of(L'\\') + 1); }
+    std::wstring PathOf(const std::wstring &file) const { return tree_.Path(file); }
 
 private:
-    RegistryCleaner extension_{HKEY_CLASSES_ROOT, L".dhmp"};
-    RegistryCleaner progId_{HKEY_CLASSES_ROOT, L"DirhoardTest.Media"};
-    std::wstring path_;
-    std::vector<std::wstring> files_;
+    MediaType type_{L".dhmp", L"Winamp media file"};
+    TempTree tree_;
 };
 }
