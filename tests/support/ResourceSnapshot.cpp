@@ -40,12 +40,17 @@ long CountGdiTable() {
 #endif
 }
 
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+    ++*reinterpret_cast<long *>(count);
+    return TRUE;
+}
+
 BOOL CALLBACK CountOwnWindow(HWND window, LPARAM count) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     if (pid != GetCurrentProcessId()) return TRUE;
     ++*reinterpret_cast<long *>(count);
-    EnumChildWindows(window, [](HWND, LPARAM c) { ++*reinterpret_cast<long *>(c); return TRUE; }, count);
+    EnumChildWindows(window, CountChild, count);
     return TRUE;
 }
 

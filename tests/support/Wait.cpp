@@ -41,6 +41,7 @@ namespace {
 struct Search {
     const wchar_t *caption;
     HWND found;
+    int count = 0;
 };
 
 BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
@@ -49,9 +50,16 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &pid);
     if (pid != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
     if (WindowText(window) != search->caption) return TRUE;
-    search->found = window;
-    return FALSE;
+    if (!search->found) search->found = window;  // the first, topmost in z-order
+    ++search->count;
+    return TRUE;
 }
+}
+
+int CountWindows(const wchar_t *caption) {
+    Search search{caption, nullptr};
+    EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&search));
+    return search.count;
 }
 
 HWND WaitForWindow(const wchar_t *caption, DWORD timeoutMs) {

@@ -16,6 +16,8 @@ bool PollUntil(const std::function<bool()> &pred, DWORD timeoutMs = kTimeoutMs);
 
 // A visible top-level window of this process with the given caption, or null after the timeout.
 HWND WaitForWindow(const wchar_t *caption, DWORD timeoutMs = kTimeoutMs);
+// How many visible top-level windows of this process have the given caption.
+int CountWindows(const wchar_t *caption);
 // The message box with this caption whose static text is `text` (any text when null).
 HWND WaitForMessageBox(const wchar_t *caption, const wchar_t *text = nullptr, DWORD timeoutMs = kTimeoutMs);
 std::wstring WindowText(HWND window);

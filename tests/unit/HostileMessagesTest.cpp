@@ -104,10 +104,7 @@ TEST_F(HostileMessages, HotKeyWhileTheUnreadableNoticeIsOpenOpensNoSecondDialog)
         if (!(noticed = box != nullptr)) return;
         HotKey();
         Sleep(500);
-        EnumWindows([](HWND w, LPARAM p) {
-            if (IsWindowVisible(w) && test::WindowText(w) == kDialogTitle) ++*reinterpret_cast<std::atomic<int> *>(p);
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&dialogs));
+        dialogs = test::CountWindows(kDialogTitle);
         test::DismissBox(box);
     });
     EXPECT_TRUE(run.found);
