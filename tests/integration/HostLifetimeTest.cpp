@@ -77,8 +77,8 @@ TEST_F(HostLifetime, HotKeyOpensTheDialogAndItsFilesReachThePlayer) {
     SetSetting(L"Config", L"HotKey", L"J");
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
 
-    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Name());
-    EXPECT_TRUE(visit.opened && visit.added && visit.closed);
+    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Path());
+    EXPECT_TRUE(visit.opened && visit.selected && visit.added && visit.closed);
     std::vector<std::wstring> paths = player.Paths();
     std::sort(paths.begin(), paths.end());
     const std::vector<std::wstring> expected{media.PathOf(L"a.dhmp"), media.PathOf(L"b.dhmp")};

@@ -1,23 +1,16 @@
 #include "FolderDialogUser.h"
 
-#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 #include <atomic>
+#include <vector>
 #include "SecondThread.h"
-#include "Registry.h"
 #include "Wait.h"
 
 namespace test {
-// Same process: the text buffer is shared.
-std::wstring SelectedInTree(HWND dialog) {
-    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
-    if (!tree) {
-        for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); child && !tree;
-             child = FindWindowExW(dialog, child, nullptr, nullptr))
-            tree = FindWindowExW(child, nullptr, L"SysTreeView32", nullptr);
-    }
-    if (!tree) return {};
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (!item) return {};
+namespace {
+std::wstring ItemText(HWND tree, HTREEITEM item) {
+    // Same process: the text buffer is shared.
     wchar_t text[MAX_PATH] = {};
     TVITEMW tv{};
     tv.mask = TVIF_TEXT;
@@ -28,33 +21,64 @@ std::wstring SelectedInTree(HWND dialog) {
     return text;
 }
 
-namespace {
-const std::wstring kDialogSection = std::wstring(kSettingsKey) + L"\\SHBFFDialog";
-
-std::wstring StoredPath() {
-    wchar_t path[1024] = {};
-    DWORD size = sizeof path;
-    RegGetValueW(HKEY_CURRENT_USER, kDialogSection.c_str(), L"Path", RRF_RT_REG_SZ, nullptr, path, &size);
-    return path;
+HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
 }
 
-void StorePath(const std::wstring &path) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kDialogSection.c_str(), L"Path", REG_SZ, path.c_str(),
-                    static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+// The name the shell shows for an item, as the tree labels it.
+std::wstring DisplayName(PCIDLIST_ABSOLUTE item) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        return {};
+    return info.szDisplayName;
 }
 
-// With `onlyThere`, "Add Dir" is pressed only once the tree shows `folder`; else after the wait.
-DialogVisit Visit(const std::wstring &folder, DWORD selectionMs, bool onlyThere) {
+std::wstring DisplayName(const std::wstring &path) {
+    PIDLIST_ABSOLUTE item = nullptr;
+    if (FAILED(SHParseDisplayName(path.c_str(), nullptr, &item, 0, nullptr))) return {};
+    std::wstring name = DisplayName(item);
+    CoTaskMemFree(item);
+    return name;
+}
+
+// Expands `parent` as a click on its button does and finds its child labelled `label`.
+HTREEITEM ChildNamed(HWND tree, HTREEITEM parent, const std::wstring &label) {
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+    for (HTREEITEM child = Next(tree, parent, TVGN_CHILD); child; child = Next(tree, child, TVGN_NEXT))
+        if (ItemText(tree, child) == label) return child;
+    return nullptr;
+}
+
+// The labels from the desktop down: the computer, the drive, then each folder.
+std::vector<std::wstring> LabelsDownTo(const std::wstring &folder) {
+    // The shell's names, asked on whichever thread drives the dialog.
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    std::vector<std::wstring> labels;
+    PIDLIST_ABSOLUTE computer = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer))) {
+        labels.push_back(DisplayName(computer));
+        CoTaskMemFree(computer);
+    }
+    labels.push_back(DisplayName(folder.substr(0, 3)));
+    for (size_t start = 3; start < folder.size();) {
+        size_t end = folder.find(L'\\', start);
+        if (end == std::wstring::npos) end = folder.size();
+        labels.push_back(DisplayName(folder.substr(0, end)));
+        start = end + 1;
+    }
+    if (com) CoUninitialize();
+    return labels;
+}
+
+DialogVisit Visit(const std::wstring &folder) {
     DialogVisit visit;
     HWND dialog = WaitForWindow(L"Dirhoard +");
     if (!(visit.opened = dialog != nullptr)) return visit;
     HWND addDir = nullptr;
-    const bool there = PollUntil([&] {
-        addDir = FindChild(dialog, L"Button", L"Add Dir");
-        return addDir && IsWindowEnabled(addDir) && SelectedInTree(dialog) == folder;
-    }, selectionMs);
+    PollUntil([&] { return (addDir = FindChild(dialog, L"Button", L"Add Dir")) != nullptr; });
+    visit.selected = SelectFolder(dialog, folder) != nullptr;
     // The walk runs inside the click: when it returns, every file has been sent.
-    if ((visit.added = addDir != nullptr && (there || !onlyThere))) Click(addDir);
+    if ((visit.added = addDir && visit.selected && IsWindowEnabled(addDir))) Click(addDir);
     if (HWND finish = FindChild(dialog, L"Button", L"Finish")) {
         Click(finish);
         visit.closed = PollUntil([&] { return !IsWindow(dialog); });
@@ -63,21 +87,56 @@ DialogVisit Visit(const std::wstring &folder, DWORD selectionMs, bool onlyThere)
 }
 }
 
-DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder) {
-    // Wine's tree now and then stops short of a folder made moments before; like a user, try
-    // again from the same stored folder (closing stored the one the tree stopped at).
-    const std::wstring stored = StoredPath();
-    DialogVisit visit;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (attempt) StorePath(stored);
-        PressChord({VK_CONTROL, VK_MENU, letter});
-        visit = Visit(folder, 10000, true);
-        if (visit.added || !visit.opened || !visit.closed) break;
-    }
-    return visit;
+HWND FolderTree(HWND dialog) {
+    if (HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr)) return tree;
+    for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); child;
+         child = FindWindowExW(dialog, child, nullptr, nullptr))
+        if (HWND tree = FindWindowExW(child, nullptr, WC_TREEVIEWW, nullptr)) return tree;
+    return nullptr;
 }
 
-DialogVisit AddAndFinish(const std::wstring &folder, DWORD selectionMs) { return Visit(folder, selectionMs, false); }
+std::wstring SelectedInTree(HWND dialog) {
+    HWND tree = FolderTree(dialog);
+    HTREEITEM item = tree ? Next(tree, nullptr, TVGN_CARET) : nullptr;
+    return item ? ItemText(tree, item) : std::wstring();
+}
+
+HTREEITEM SelectFolder(HWND dialog, const std::wstring &folder) {
+    HWND tree = FolderTree(dialog);
+    if (!tree || folder.size() < 3) return nullptr;
+    const std::vector<std::wstring> labels = LabelsDownTo(folder);
+    // The desktop is the root; the computer sits below it.
+    HTREEITEM item = Next(tree, nullptr, TVGN_ROOT);
+    for (const std::wstring &label : labels) {
+        if (!item || label.empty()) return nullptr;
+        item = ChildNamed(tree, item, label);
+    }
+    if (!item) return nullptr;
+    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    return Next(tree, nullptr, TVGN_CARET) == item ? item : nullptr;
+}
+
+void SettleAccessTimes(const std::wstring &folder) {
+    const auto list = [](const std::wstring &pattern) {
+        WIN32_FIND_DATAW entry;
+        HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
+        if (find == INVALID_HANDLE_VALUE) return;
+        while (FindNextFileW(find, &entry)) {}
+        FindClose(find);
+    };
+    // "C:\", "C:\users\", ... each with its trailing backslash, then the folder itself.
+    for (size_t end = 2; end != std::wstring::npos; end = folder.find(L'\\', end + 1))
+        list(folder.substr(0, end + 1) + L"*");
+    list(folder + L"\\*");
+}
+
+DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder) {
+    PressChord({VK_CONTROL, VK_MENU, letter});
+    return Visit(folder);
+}
+
+DialogVisit AddAndFinish(const std::wstring &folder) { return Visit(folder); }
 
 DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder) {
     std::atomic<bool> done{false};

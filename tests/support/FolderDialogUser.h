@@ -1,28 +1,41 @@
 #pragma once
-// A user at the keyboard: Ctrl+Alt+letter, then "Add Dir" and "Finish" in the folder dialog.
-// Runs on a second thread while the plugin's thread pumps its messages.
+// A user at the keyboard and mouse: Ctrl+Alt+letter, a click on a folder in the tree, then
+// "Add Dir" and "Finish" in the folder dialog. Runs on a second thread while the plugin's
+// thread pumps its messages.
 #include <windows.h>
+#include <commctrl.h>
 #include <functional>
 #include <string>
 
 namespace test {
 struct DialogVisit {
-    bool opened = false;  // the "Dirhoard +" dialog appeared
-    bool added = false;   // "Add Dir" was found and pressed
-    bool closed = false;  // "Finish" ended the dialog
+    bool opened = false;    // the "Dirhoard +" dialog appeared
+    bool selected = false;  // the folder was selected in the tree
+    bool added = false;     // "Add Dir" was found and pressed
+    bool closed = false;    // "Finish" ended the dialog
 };
 
-// `folder` is the name of the folder the dialog opens at: "Add Dir" is pressed once the
-// tree shows it selected.
+// Selects `folder` (a full path) in the dialog's tree as a click does: every level from the
+// drive down is expanded, then the folder's own item is selected, and the dialog reports
+// the selection change. Returns the item, confirmed as the tree's selection, or null.
+HTREEITEM SelectFolder(HWND dialog, const std::wstring &folder);
+
+// Presses the hotkey, then selects `folder`, presses "Add Dir" and "Finish".
 DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder);
-// The same once something else has opened the dialog. "Add Dir" is pressed after
-// `selectionMs` even when the tree has not got to `folder` by then.
-DialogVisit AddAndFinish(const std::wstring &folder, DWORD selectionMs = 10000);
+// The same once something else has opened the dialog.
+DialogVisit AddAndFinish(const std::wstring &folder);
 // The same from a second thread while this thread pumps its messages, as the player does.
 DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder);
 
-// The text of the folder tree's selected item.
+// The folder tree of the dialog, and the text of its selected item.
+HWND FolderTree(HWND dialog);
 std::wstring SelectedInTree(HWND dialog);
+
+// Lists `folder` and each folder above it once, after their last change. Wine's tree keeps
+// each folder's last-access time in the item it lists; a listing that changes that time
+// afterwards makes the dialog's own selection of a stored path stop short. Tests of that
+// start-up step settle their tree first.
+void SettleAccessTimes(const std::wstring &folder);
 
 struct DialogRun {
     bool found = false;   // the "Dirhoard +" dialog appeared

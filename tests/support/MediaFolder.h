@@ -15,7 +15,6 @@ public:
     explicit MediaFolder(const std::vector<std::wstring> &files);
 
     const std::wstring &Path() const { return tree_.Root(); }
-    std::wstring Name() const { return Path().substr(Path().find_last_of(L'\\') + 1); }
     std::wstring PathOf(const std::wstring &file) const { return tree_.Path(file); }
 
 private:

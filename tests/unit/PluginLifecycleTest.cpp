@@ -118,8 +118,9 @@ TEST_F(PluginLifecycle, CtrlAltGOpensTheFolderDialogAndAddDirSendsTheFiles) {
     Settings::StoreRecurse(false);
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
 
-    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('G', media.Name());
+    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('G', media.Path());
     EXPECT_TRUE(visit.opened);
+    EXPECT_TRUE(visit.selected);
     EXPECT_TRUE(visit.added);
     EXPECT_TRUE(visit.closed);
     EXPECT_EQ(player.Count(WM_HOTKEY), 0u);  // taken by the hook
