@@ -42,8 +42,10 @@ void OnInitialized(HWND dialog) {
     // Expanding alone leaves the old selection: select it too, so the tree shows what "Add Dir" adds.
     SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
     SendMessageW(dialog, BFFM_SETOKTEXT, 0, reinterpret_cast<LPARAM>(L"Add Dir"));
-    if (HWND cancel = FindWindowExA(dialog, nullptr, "Button", "Cancel"))
-        SendMessageA(cancel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Finish"));
+    // By identifier first: the button reads "Cancel" only on an English system.
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    if (!cancel) cancel = FindWindowExA(dialog, nullptr, "Button", "Cancel");
+    if (cancel) SendMessageA(cancel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Finish"));
     if (HWND label = FindWindowExA(dialog, nullptr, "Static", "")) SendMessageA(label, WM_CLOSE, 0, 0);
     hWndRecurseCheck = CreateWindowExA(0, "Button", "Recurse subdirectories", kRecurseCheckStyle, 15, 11, 250, 39,
                                        dialog, nullptr, Module::Instance(), nullptr);
