@@ -70,7 +70,9 @@ int32_t HotKeyFromText(std::wstring_view text) {
     if (text.empty()) return 'G';
     char bytes[4] = {};
     BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), 1, bytes, sizeof bytes, nullptr, &lossy);
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), 1, bytes, sizeof bytes, nullptr, &lossy);
+    // A character the code page cannot hold would become "?" and be written back so: unusable.
+    if (n <= 0 || lossy) return 'G';
     if (n == 1) return static_cast<unsigned char>(bytes[0]);
     // A double-byte character: lead and trail byte as one signed 16-bit code.
     if (n == 2) return static_cast<int16_t>((static_cast<unsigned char>(bytes[0]) << 8) | static_cast<unsigned char>(bytes[1]));

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include "CodePage.h"
 #include "BoxCloser.h"
 #include "folders/FolderWalker.h"
 #include "folders/UnreadableNotice.h"
@@ -78,14 +79,15 @@ TEST_F(Walk, OnlyAnExactTypeMatchIsSent) {
 }
 
 TEST_F(Walk, RecordsCarryTheAnsiPathAndItsZeroByte) {
-    const std::wstring file = tree.File(L"Caf\u00e9\\song.dhm");  // é is one byte in the ANSI code page
-    Run(tree.Path(L"Caf\u00e9"), true);
+    const test::CodePageLetter letter = test::LetterInCodePage();
+    const std::wstring file = tree.File(L"Caf" + letter.text + L"\\song.dhm");
+    Run(tree.Path(L"Caf" + letter.text), true);
     ASSERT_EQ(player.Playlist().size(), 1u);
     const auto &sent = player.Playlist()[0];
     EXPECT_EQ(sent.command, 100u);
     EXPECT_EQ(sent.path, file);
-    EXPECT_EQ(sent.ansi.size(), file.size());
-    EXPECT_EQ(sent.bytes, file.size() + 1);
+    EXPECT_EQ(sent.ansi.size(), file.size() - 1 + letter.bytes);
+    EXPECT_EQ(sent.bytes, sent.ansi.size() + 1);
 }
 
 TEST_F(Walk, ExtensionTypesAreAskedOncePerPressAndForgottenAfterIt) {
@@ -183,7 +185,7 @@ TEST_F(Walk, ALinkToTheParentOfTheSelectedFolderDoesNotWalkItTwice) {
 
 TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesAsItsShortPath) {
     if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name converts in a UTF-8 code page";
-    const std::wstring file = tree.File(L"N\\\u97f3\u697d.dhm");
+    const std::wstring file = tree.File(L"N\\" + test::kOutsideCodePages + L".dhm");
     Run(tree.Path(L"N"), true);
     ASSERT_EQ(player.Playlist().size(), 1u);
     const auto &sent = player.Playlist()[0];

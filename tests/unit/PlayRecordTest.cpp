@@ -1,24 +1,25 @@
 // How one path becomes a play-file record, and the two forms of a walked path.
 #include <gtest/gtest.h>
 
+#include "CodePage.h"
 #include "folders/LongPath.h"
 #include "folders/PlaySender.h"
 
 using modDirhoardEx::LongPath;
 
 TEST(PlayRecord, AShortPathTheCodePageCannotHoldEitherGoesAsUtf16) {
-    const std::wstring path = L"C:\\\u97f3\\\u697d.mp3";
+    const std::wstring path = L"C:\\" + test::kOutsideCodePages + L"\\" + test::kOutsideCodePages + L".mp3";
     std::string ansi;
     COPYDATASTRUCT record{};
     EXPECT_FALSE(modDirhoardEx::PointAnsi(record, path, ansi));
-    modDirhoardEx::PointFallback(record, path, L"C:\\\u97f3\\ABC~1.MP3", ansi);
+    modDirhoardEx::PointFallback(record, path, L"C:\\" + test::kOutsideCodePages + L"\\ABC~1.MP3", ansi);
     EXPECT_EQ(record.dwData, 1100u);
     EXPECT_EQ(record.cbData, (path.size() + 1) * sizeof(wchar_t));
     EXPECT_EQ(std::wstring(static_cast<const wchar_t *>(record.lpData)), path);
 }
 
 TEST(PlayRecord, AShortPathInTheCodePageGoesAsAnsi) {
-    const std::wstring path = L"C:\\\u97f3\u697d.mp3";
+    const std::wstring path = L"C:\\" + test::kOutsideCodePages + L".mp3";
     std::string ansi;
     COPYDATASTRUCT record{};
     modDirhoardEx::PointFallback(record, path, L"C:\\ABCDEF~1.MP3", ansi);
