@@ -47,6 +47,12 @@ struct FileTraits {
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) { CloseHandle(h); }
 };
+// Threads, events: null when there is none.
+struct KernelTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
 struct FontTraits {
     using Handle = HFONT;
     static Handle Invalid() { return nullptr; }
@@ -66,6 +72,7 @@ struct ItemListTraits {
 using RegKey = UniqueHandle<RegKeyTraits>;
 using FindHandle = UniqueHandle<FindTraits>;
 using FileHandle = UniqueHandle<FileTraits>;
+using KernelHandle = UniqueHandle<KernelTraits>;
 using FontHandle = UniqueHandle<FontTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
 using ItemList = UniqueHandle<ItemListTraits>;

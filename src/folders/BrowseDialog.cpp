@@ -2,6 +2,9 @@
 // start and follows the selection, BrowseDialogProc sits in front of its own procedure.
 #include <shlobj.h>
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include "Handles.h"
 #include "Barrier.h"
 #include "Module.h"
 #include "Settings.h"
@@ -15,15 +18,13 @@ constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v
 // The dialog's window while it is open, for closing it from outside.
 HWND openDialog = nullptr;
 
-bool IsFolder(const std::wstring &path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+// A network folder whose server is off can take the platform tens of seconds to refuse.
+constexpr DWORD kNetworkCheckMs = 1000;
 
 void LoadSelectedPath() {
     std::wstring stored = Settings::LoadPath();
     // The tree cannot select what is no folder, and "Add Dir" would add what it does not show.
-    if (stored.size() >= kPathChars || !IsFolder(stored)) stored = L"C:\\";
+    if (stored.size() >= kPathChars || !IsFolderWithin(stored, kNetworkCheckMs)) stored = L"C:\\";
     stored.push_back(L'\0');
     const size_t n = std::min(stored.size(), kPathChars);
     std::copy_n(stored.data(), n, SelectedPath);
@@ -86,6 +87,8 @@ LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnAddDir(HWND dialog) {
+    // Wine's dialog enables the button again for a selection without a path: it must add nothing.
+    if (AddDirDisabled) return;
     CallbackBarrier(0, [dialog] {
         PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
         AddFolderToPlaylist(PathIn(SelectedPath), dialog);
@@ -103,6 +106,47 @@ LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     }
     return PassOn(PrevDialogProc, dialog, WM_COMMAND, wParam, lParam);
 }
+}
+
+namespace {
+struct FolderCheck {
+    std::wstring path;
+    DWORD (WINAPI *attributes)(LPCWSTR);
+    std::atomic<DWORD> found{INVALID_FILE_ATTRIBUTES};
+};
+
+// Holds the check and the module until it ends, however long the caller waited.
+DWORD WINAPI CheckFolder(void *parameter) {
+    std::shared_ptr<FolderCheck> check(std::move(*static_cast<std::shared_ptr<FolderCheck> *>(parameter)));
+    delete static_cast<std::shared_ptr<FolderCheck> *>(parameter);
+    check->found = check->attributes(check->path.c_str());
+    check.reset();
+    FreeLibraryAndExitThread(Module::Instance(), 0);
+}
+}
+
+bool IsFolderWithin(const std::wstring &path, DWORD timeoutMs, DWORD (WINAPI *attributes)(LPCWSTR)) {
+    DWORD found = INVALID_FILE_ATTRIBUTES;
+    if (!path.starts_with(L"\\\\")) {
+        found = attributes(path.c_str());
+    } else {
+        auto check = std::make_shared<FolderCheck>();
+        check->path = path;
+        check->attributes = attributes;
+        HMODULE self = nullptr;
+        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&CheckFolder), &self))
+            return false;
+        auto *handOver = new std::shared_ptr<FolderCheck>(check);
+        KernelHandle thread(CreateThread(nullptr, 0, CheckFolder, handOver, 0, nullptr));
+        if (!thread) {
+            delete handOver;
+            FreeLibrary(self);
+            return false;
+        }
+        if (WaitForSingleObject(thread.Get(), timeoutMs) != WAIT_OBJECT_0) return false;
+        found = check->found;
+    }
+    return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void CloseFolderBrowser() {

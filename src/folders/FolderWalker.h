@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "Handles.h"
 #include "LongPath.h"
 #include "MediaTypes.h"
 #include "PlaySender.h"
@@ -34,26 +35,34 @@ private:
         DWORD volume, high, low;
         bool operator==(const DirId &) const = default;
     };
-    // A folder on the current path. Its identity costs an open under Wine (milliseconds), so
-    // it is read only when a loop is possible: from the first link on the path downwards.
-    struct Frame {
-        size_t length;  // of the path while this folder is current
-        bool known;
-        DirId id;
-    };
-    // One folder's subfolders (each led by its kind) and media files, NUL-separated.
+    // One folder on the current path. The levels form an explicit stack, so that the
+    // depth of a tree costs heap, not the player's stack.
     struct Level {
+        size_t mark = 0;    // the path's length before this folder's name was pushed
+        size_t length = 0;  // the path's length while this folder is current
+        // Its identity costs an open under Wine (milliseconds), so it is read only when a
+        // loop or a second way in is possible: from the first link on the path downwards.
+        bool known = false;
+        DirId id{};
+        bool link = false;
+        // The ordinary form of the path names something else (see NeedsExactName).
+        bool exact = false;
+        // Subfolders (each led by its kind) and media files, NUL-separated.
         std::wstring dirs, files;
         bool dirsOverflow = false, filesOverflow = false;
+        size_t nextDir = 0;  // offset in dirs of the next subfolder to enter
+        FindHandle listing;  // overflowing subfolders: the second listing, in progress
     };
 
-    void WalkFolder(size_t depth);
-    void VisitSubfolders(Level &level, size_t depth);
+    bool Open(size_t depth, size_t mark, bool link, bool exact);
+    bool NextSubfolder(Level &level, std::wstring &entry);
+    void Enter(const std::wstring &entry, size_t depth);
+    bool Admit(Level &level, size_t depth);
+    bool OnCurrentPath(const DirId &id, size_t depth);
+    bool Identify(size_t length, DirId &id, std::wstring *finalPath = nullptr);
+    bool IsWalkedTarget(const std::wstring &finalPath) const;
     void SendFiles(Level &level);
-    void Enter(const wchar_t *entry, size_t depth);
-    bool OnCurrentPath(const DirId &id);
-    bool Identify(size_t length, DirId &id);
-    void SendFile(const wchar_t *name);
+    void SendFile(const wchar_t *name, bool exact);
     bool ReadLevel(Level &level);
     void Keep(Level &level, std::wstring &names, bool &overflow, wchar_t kind, const wchar_t *name) const;
     template <class F> bool ForEachEntry(F &&visit);
@@ -64,9 +73,12 @@ private:
     MediaTypes types_;
     size_t budget_;
     bool recurse_ = false;
-    std::vector<Frame> frames_;
-    size_t links_ = 0;  // links (reparse points) among the folders on the current path
     std::deque<Level> levels_;  // one per depth, reused; a deque keeps references stable
+    size_t links_ = 0;          // links (reparse points) among the folders on the current path
+    // Where links led: the selected folder's final path first, then each link target walked.
+    // A link into any of them would send the same files again.
+    std::vector<std::wstring> walkedTargets_;
+    std::vector<DirId> walkedIds_;
     WalkResult result_;
 };
 }

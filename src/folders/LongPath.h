@@ -10,9 +10,16 @@ namespace modDirhoardEx {
 // in place and returns where that form starts. For UNC it overwrites the 'C' of "UNC".
 size_t OrdinaryStart(std::wstring &text);
 
+// Whether the ordinary form of a path through this name opens something else: the platform
+// drops a trailing dot or blank, and a device's name, with any extension, opens the device.
+bool NeedsExactName(std::wstring_view name);
+// Whether any name in the path does.
+bool NeedsExactPath(std::wstring_view path);
+
 class LongPath {
 public:
-    // Makes `folder` absolute; false when it is empty or cannot be resolved.
+    // Makes `folder` absolute; false when it is empty or cannot be resolved. An absolute path
+    // with a name only its exact form carries is taken as it stands.
     bool Assign(std::wstring_view folder);
     // Appends "\name" and returns the mark that Truncate takes back to.
     size_t Push(const wchar_t *name);

@@ -13,32 +13,33 @@ std::wstring_view ExtensionOf(const wchar_t *name) {
 }
 }
 
-bool ShellSaysMedia(LongPath &file, const wchar_t *name) {
+bool ShellSaysMedia(LongPath &file, const wchar_t *name, bool exact) {
     SHFILEINFOW info{};
     const std::wstring_view path = file.Ordinary();
     DWORD_PTR ok;
-    if (path.size() < MAX_PATH) {
+    if (path.size() < MAX_PATH && !exact && !NeedsExactName(name)) {
         ok = SHGetFileInfoW(path.data(), 0, &info, sizeof info, SHGFI_TYPENAME);
     } else {
-        // The shell takes no longer paths; the description belongs to the extension anyway.
+        // The shell takes no longer paths, nor names only the exact form carries; the
+        // description belongs to the extension anyway.
         ok = SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
     }
     return ok && std::wcscmp(info.szTypeName, kMediaType) == 0;
 }
 
-bool MediaTypes::Ask(LongPath &folder, const wchar_t *name) {
+bool MediaTypes::Ask(LongPath &folder, const wchar_t *name, bool exact) {
     ++lookups_;
     const size_t mark = folder.Push(name);
-    const bool media = ShellSaysMedia(folder, name);
+    const bool media = ShellSaysMedia(folder, name, exact);
     folder.Truncate(mark);
     return media;
 }
 
-bool MediaTypes::IsMedia(LongPath &folder, const wchar_t *name) {
-    if (lookup_ == TypeLookup::PerFile) return Ask(folder, name);
+bool MediaTypes::IsMedia(LongPath &folder, const wchar_t *name, bool exact) {
+    if (lookup_ == TypeLookup::PerFile) return Ask(folder, name, exact);
     const std::wstring_view extension = ExtensionOf(name);
     if (auto it = known_.find(extension); it != known_.end()) return it->second;
-    const bool media = Ask(folder, name);
+    const bool media = Ask(folder, name, exact);
     known_.emplace(extension, media);
     return media;
 }

@@ -12,14 +12,15 @@ inline constexpr wchar_t kMediaType[] = L"Winamp media file";
 enum class TypeLookup { PerExtension, PerFile };
 
 // The shell's verdict on one file: its type description equals "Winamp media file",
-// exactly. `file` holds the file's path, `name` its name.
-bool ShellSaysMedia(LongPath &file, const wchar_t *name);
+// exactly. `file` holds the file's path, `name` its name; `exact` when the path's ordinary
+// form names something else.
+bool ShellSaysMedia(LongPath &file, const wchar_t *name, bool exact);
 
 class MediaTypes {
 public:
     explicit MediaTypes(TypeLookup lookup) : lookup_(lookup) {}
     // `folder` holds the folder the file `name` lies in; it is left as it was.
-    bool IsMedia(LongPath &folder, const wchar_t *name);
+    bool IsMedia(LongPath &folder, const wchar_t *name, bool exact);
     // Forget what the shell said: registry changes count from the next press on.
     void Clear() { known_.clear(); }
     size_t Lookups() const { return lookups_; }
@@ -29,7 +30,7 @@ private:
         using is_transparent = void;
         size_t operator()(std::wstring_view s) const { return std::hash<std::wstring_view>{}(s); }
     };
-    bool Ask(LongPath &folder, const wchar_t *name);
+    bool Ask(LongPath &folder, const wchar_t *name, bool exact);
 
     TypeLookup lookup_;
     size_t lookups_ = 0;

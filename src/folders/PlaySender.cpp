@@ -33,8 +33,14 @@ std::wstring_view PlaySender::ShortForm(LongPath &file) {
     return std::wstring_view(short_).substr(OrdinaryStart(short_));
 }
 
-void PlaySender::Send(LongPath &file) {
-    if (!PointAnsi(record_, file.Ordinary(), ansi_)) {
+void PlaySender::Send(LongPath &file, bool exact) {
+    if (exact) {
+        std::wstring_view shortPath = ShortForm(file);
+        if (NeedsExactPath(shortPath)) shortPath = {};
+        // A name with no short form of its own (CON.mp3) is named exactly by the extended form only.
+        const wchar_t *extended = file.Extended();
+        PointFallback(record_, extended, shortPath.empty() ? std::wstring_view(extended) : shortPath, ansi_);
+    } else if (!PointAnsi(record_, file.Ordinary(), ansi_)) {
         const std::wstring_view shortPath = ShortForm(file);
         PointFallback(record_, file.Ordinary(), shortPath, ansi_);
     }

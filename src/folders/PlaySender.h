@@ -16,8 +16,8 @@ void PointFallback(COPYDATASTRUCT &record, std::wstring_view path, std::wstring_
 class PlaySender {
 public:
     PlaySender(HWND player, COPYDATASTRUCT &record) : player_(player), record_(record) {}
-    // `file` holds the file's path.
-    void Send(LongPath &file);
+    // `file` holds the file's path; `exact` when its ordinary form names something else.
+    void Send(LongPath &file, bool exact);
 
 private:
     std::wstring_view ShortForm(LongPath &file);

@@ -40,8 +40,25 @@ void ShowFolderBrowser() {
 }
 
 void AddFolderToPlaylist(std::wstring_view folder, HWND owner) {
-    FolderWalker walker(modGlobalDefinitions::hWndWinamp, PlayFileRecord);
-    const WalkResult result = walker.Walk(folder, RecurseSubfolders);
+    // A press that comes in while the player handles a record of this walk is ignored: a
+    // second walk would free the buffers that record points into.
+    static bool walking = false;
+    if (walking) return;
+    walking = true;
+    WalkResult result;
+    try {
+        FolderWalker walker(modGlobalDefinitions::hWndWinamp, PlayFileRecord);
+        result = walker.Walk(folder, RecurseSubfolders);
+    } catch (...) {
+        walking = false;
+        PlayFileRecord.lpData = nullptr;
+        PlayFileRecord.cbData = 0;
+        throw;
+    }
+    // The walker's buffers are gone: the record must not point into them.
+    PlayFileRecord.lpData = nullptr;
+    PlayFileRecord.cbData = 0;
+    walking = false;
     if (result.unreadable) ShowUnreadableNotice(owner, result);
 }
 }

@@ -2,6 +2,7 @@
 // The stay-open folder browser and the walker behind its "Add Dir" button, with the state
 // they share. Used on the player's interface thread only.
 #include <windows.h>
+#include <string>
 #include <string_view>
 
 namespace modDirhoardEx {
@@ -30,6 +31,10 @@ LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 // to the player; afterwards one warning box, owned by `owner`, names folders that could
 // not be read.
 void AddFolderToPlaylist(std::wstring_view folder, HWND owner = nullptr);
+
+// Whether `path` is a folder. A network path is checked on a thread of its own, and counts
+// as none when the answer takes longer than `timeoutMs`.
+bool IsFolderWithin(const std::wstring &path, DWORD timeoutMs, DWORD (WINAPI *attributes)(LPCWSTR) = GetFileAttributesW);
 
 // The text of a 260-character path buffer: what comes before the first NUL.
 std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]);

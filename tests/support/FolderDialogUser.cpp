@@ -59,6 +59,10 @@ std::vector<std::wstring> LabelsDownTo(const std::wstring &folder) {
         labels.push_back(DisplayName(computer));
         CoTaskMemFree(computer);
     }
+    if (folder.empty()) {
+        if (com) CoUninitialize();
+        return labels;
+    }
     labels.push_back(DisplayName(folder.substr(0, 3)));
     for (size_t start = 3; start < folder.size();) {
         size_t end = folder.find(L'\\', start);
@@ -103,7 +107,7 @@ std::wstring SelectedInTree(HWND dialog) {
 
 HTREEITEM SelectFolder(HWND dialog, const std::wstring &folder) {
     HWND tree = FolderTree(dialog);
-    if (!tree || folder.size() < 3) return nullptr;
+    if (!tree || (!folder.empty() && folder.size() < 3)) return nullptr;
     const std::vector<std::wstring> labels = LabelsDownTo(folder);
     // The desktop is the root; the computer sits below it.
     HTREEITEM item = Next(tree, nullptr, TVGN_ROOT);

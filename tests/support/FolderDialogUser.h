@@ -17,7 +17,8 @@ struct DialogVisit {
 
 // Selects `folder` (a full path) in the dialog's tree as a click does: every level from the
 // drive down is expanded, then the folder's own item is selected, and the dialog reports
-// the selection change. Returns the item, confirmed as the tree's selection, or null.
+// the selection change. Returns the item, confirmed as the tree's selection, or null. An
+// empty path selects the computer, which has no file-system path.
 HTREEITEM SelectFolder(HWND dialog, const std::wstring &folder);
 
 // Presses the hotkey, then selects `folder`, presses "Add Dir" and "Finish".

@@ -53,6 +53,7 @@ LRESULT StandInPlayer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             file.path.assign(static_cast<const wchar_t *>(cds->lpData), cds->cbData / sizeof(wchar_t) - 1);
         }
         playlist_.push_back(std::move(file));
+        if (onPlayFile) onPlayFile();
         return TRUE;
     }
     return -1;

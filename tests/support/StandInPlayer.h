@@ -2,6 +2,7 @@
 // A stand-in for the player's main window: records every message it gets, answers the
 // window query with a known number and keeps the play-file records it is sent.
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
     void Clear();
     bool Destroyed() const { return window_ == nullptr; }
     void Destroy();
+    // Runs inside the player's handling of each play-file record, once it is kept.
+    std::function<void()> onPlayFile;
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 #include <commctrl.h>
+#include <atomic>
 #include <functional>
 #include <thread>
 #include "FolderDialogUser.h"
@@ -31,6 +32,8 @@ struct Seen {
     int dialogsAfterSecondOpen = 0;
     bool closed = false;
     std::wstring treeSelection;
+    bool selected = false;
+    bool pressed = false;
 };
 
 // A window on the test thread that opens the browser when told to, as the hotkey hook does.
@@ -137,6 +140,49 @@ TEST_F(FolderBrowser, AddDirKeepsItOpenTheCheckBoxSwitchesRecursionAndFinishReme
     ASSERT_TRUE(again.found);
     EXPECT_FALSE(again.checked);
     EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
+}
+
+// A selection without a file-system path adds nothing, not the folder selected before it.
+TEST_F(FolderBrowser, AddDirWithTheComputerSelectedSendsNothing) {
+    Settings::StorePath(tree.Path(L"A"));
+    Settings::StoreRecurse(false);
+    const Seen seen = Open([&](HWND dialog, Seen &s) {
+        HWND addDir = Button(dialog, L"Add Dir"), finish = Button(dialog, L"Finish");
+        s.selected = test::SelectFolder(dialog, tree.Path(L"A")) && test::SelectFolder(dialog, L"");
+        // todo_wine: Windows disables "Add Dir" for the computer; Wine's dialog enables it
+        // again after every selection change, so only there is the press made.
+        s.pressed = addDir && IsWindowEnabled(addDir);
+        if (s.pressed) test::Click(addDir);
+        if (finish) test::Click(finish);
+    });
+    ASSERT_TRUE(seen.found);
+    EXPECT_TRUE(seen.selected);
+    EXPECT_TRUE(seen.closed);
+    EXPECT_TRUE(player.Playlist().empty()) << testing::PrintToString(player.Paths());
+}
+
+// The player may pump messages while it takes a record; a press that arrives then is ignored,
+// and the walk in flight goes on with intact records.
+TEST_F(FolderBrowser, APressWhileAWalkRunsIsIgnored) {
+    Settings::StorePath(tree.Path(L"A"));
+    Settings::StoreRecurse(false);
+    std::atomic<HWND> addDir{nullptr};
+    int nested = 0;
+    player.onPlayFile = [&] {
+        if (nested++ == 0 && addDir) SendMessageW(addDir, BM_CLICK, 0, 0);
+    };
+    const Seen seen = Open([&](HWND dialog, Seen &s) {
+        addDir = Button(dialog, L"Add Dir");
+        HWND finish = Button(dialog, L"Finish");
+        s.selected = test::SelectFolder(dialog, tree.Path(L"A")) != nullptr;
+        if (addDir && s.selected) test::Click(addDir);
+        if (finish) test::Click(finish);
+    });
+    player.onPlayFile = nullptr;
+    ASSERT_TRUE(seen.found);
+    EXPECT_TRUE(seen.selected);
+    EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
+    EXPECT_EQ(modDirhoardEx::PlayFileRecord.lpData, nullptr);
 }
 
 TEST_F(FolderBrowser, OpensSelectingTheStoredFolder) {

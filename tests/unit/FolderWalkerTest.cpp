@@ -1,11 +1,13 @@
 // The walk behind "Add Dir", on real folders under %TEMP%, sending to a stand-in player.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include "CodePage.h"
 #include "BoxCloser.h"
 #include "folders/FolderWalker.h"
+#include "folders/LongPath.h"
 #include "folders/UnreadableNotice.h"
 #include "MediaType.h"
 #include "StandInPlayer.h"
@@ -19,6 +21,45 @@ using modDirhoardEx::WalkResult;
 
 namespace {
 using Paths = std::vector<std::wstring>;
+
+// Which file a path opens: volume and index, whatever form the path takes.
+std::wstring FileId(const std::wstring &path) {
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return ok ? std::to_wstring(info.dwVolumeSerialNumber) + L":" + std::to_wstring(info.nFileIndexHigh) + L":" +
+                    std::to_wstring(info.nFileIndexLow)
+              : L"unopenable " + path;
+}
+
+std::string Narrow(const std::wstring &text) {
+    std::string out;
+    for (wchar_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+// Writes the file's own path into it, through the exact form that always names it.
+bool Stamp(const std::wstring &file) {
+    HANDLE h = CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const std::string text = Narrow(file);
+    DWORD written = 0;
+    const bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == text.size();
+}
+
+// What a path, as the player gets it, opens; empty when it opens no file.
+std::string ReadStamp(const std::wstring &path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    char text[4096];
+    DWORD read = 0;
+    const bool ok = GetFileType(h) == FILE_TYPE_DISK && ReadFile(h, text, sizeof text, &read, nullptr);
+    CloseHandle(h);
+    return ok ? std::string(text, read) : std::string();
+}
 
 class Walk : public testing::Test {
 protected:
@@ -181,6 +222,69 @@ TEST_F(Walk, ALinkToTheParentOfTheSelectedFolderDoesNotWalkItTwice) {
     const WalkResult result = Run(tree.Path(L"A"), true);
     EXPECT_EQ(player.Paths(), (Paths{b1, a1, a2}));
     EXPECT_EQ(result.unreadable, 0u);
+}
+
+// Within one press each folder is walked once, whatever links lead to it: a link into the
+// selected tree, two links to one folder outside it, a link into a folder walked already.
+TEST_F(Walk, EveryFolderIsWalkedOnceWhateverLinksLeadToIt) {
+    MakeSample();
+    const std::wstring x1 = tree.File(L"X\\x1.dhm"), y1 = tree.File(L"X\\Y\\y1.dhm");
+    ASSERT_TRUE(test::MakeUnixSymlink(tree.Path(L"A\\B"), tree.Path(L"A\\toB")));
+    ASSERT_TRUE(test::MakeUnixSymlink(tree.Path(L"X\\Y"), tree.Path(L"A\\toY")));
+    ASSERT_TRUE(test::MakeUnixSymlink(tree.Path(L"X"), tree.Path(L"A\\toX1")));
+    ASSERT_TRUE(test::MakeUnixSymlink(tree.Path(L"X"), tree.Path(L"A\\B\\toX2")));
+    // Twelve levels of two links each to the next would send c1 4,096 times.
+    std::wstring chain = L"C0";
+    for (int level = 1; level <= 12; ++level) {
+        const std::wstring next = L"C" + std::to_wstring(level);
+        tree.Folder(next);
+        for (const wchar_t *name : {L"\\p", L"\\q"})
+            ASSERT_TRUE(test::MakeUnixSymlink(tree.Path(next), tree.Path(level == 1 ? L"A" : chain) + name));
+        chain = next;
+    }
+    const std::wstring c12 = tree.File(chain + L"\\c12.dhm");
+    const WalkResult result = Run(tree.Path(L"A"), true);
+    const Paths sent = player.Paths();
+    ASSERT_EQ(sent.size(), 6u) << testing::PrintToString(sent);
+    Paths files;
+    for (const auto &path : sent) files.push_back(FileId(path));
+    Paths expected{FileId(a1), FileId(a2), FileId(b1), FileId(x1), FileId(y1), FileId(c12)};
+    std::sort(files.begin(), files.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(result.unreadable, 0u);
+}
+
+// Names that only the exact form of a path carries: a trailing dot or blank, a device's name.
+// Each record opens the very file it names, also when such a folder is the selected one.
+TEST_F(Walk, NamesTheOrdinaryFormCannotCarryGoInAFormThatOpensTheSameFile) {
+    const Paths files{tree.File(L"E\\R.E.M.\\song.dhm"), tree.File(L"E\\Blank \\b.dhm"),
+                      tree.File(L"E\\NUL\\n.dhm"), tree.File(L"E\\CON.dhm"), tree.File(L"E\\aux.dhm")};
+    for (const auto &file : files) ASSERT_TRUE(Stamp(file)) << testing::PrintToString(file);
+    Run(tree.Path(L"E"), true);
+    ASSERT_EQ(player.Playlist().size(), files.size());
+    std::vector<std::string> stamps, expected;
+    for (const auto &sent : player.Playlist()) stamps.push_back(ReadStamp(sent.path));
+    for (const auto &file : files) expected.push_back(Narrow(file));
+    std::sort(stamps.begin(), stamps.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(stamps, expected);
+
+    player.Clear();
+    Run(tree.Path(L"E\\R.E.M."), true);
+    ASSERT_EQ(player.Playlist().size(), 1u);
+    EXPECT_EQ(ReadStamp(player.Playlist()[0].path), Narrow(files[0]));
+}
+
+TEST(ExactName, DevicesAndTrailingDotsOrBlanksButNotLookAlikes) {
+    using modDirhoardEx::NeedsExactName;
+    for (const wchar_t *name : {L"CON", L"con.mp3", L"Aux.tar.gz", L"NUL ", L"nul .txt", L"COM1.mp3", L"lpt9",
+                                L"COM\u00b9", L"R.E.M.", L"Blank ", L"CONIN$"})
+        EXPECT_TRUE(NeedsExactName(name)) << testing::PrintToString(std::wstring(name));
+    for (const wchar_t *name : {L"CONSOLE.mp3", L"icon.mp3", L"COM", L"COM10", L"LPTX", L".hidden", L"a.b", L"..", L""})
+        EXPECT_FALSE(NeedsExactName(name)) << testing::PrintToString(std::wstring(name));
+    EXPECT_TRUE(modDirhoardEx::NeedsExactPath(L"C:\\Music\\R.E.M.\\x.mp3"));
+    EXPECT_FALSE(modDirhoardEx::NeedsExactPath(L"\\\\server\\share\\Music\\x.mp3"));
 }
 
 TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesAsItsShortPath) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <psapi.h>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include "BoxCatcher.h"
@@ -96,22 +97,45 @@ private:
 };
 }
 
-TEST_F(HostileWalk, TwoHundredLevelsDeepAreWalkedDeepestFirst) {
+// The depth costs heap, not stack: four hundred levels walked on a thread whose whole stack is
+// 64 KB, where a frame per level would overflow it.
+TEST_F(HostileWalk, FourHundredLevelsDeepAreWalkedDeepestFirstOnASmallStack) {
     std::wstring folder = tree.Folder(L"D");
     const std::wstring top = folder;
     Paths expected;
-    for (int level = 0; level < 200; ++level) {
-        folder += L"\\d" + std::to_wstring(level);
-        ASSERT_TRUE(CreateDirectoryW(Extended(folder).c_str(), nullptr));
+    for (int level = 0; level < 400; ++level) {
+        folder += L"\\d";
+        ASSERT_TRUE(CreateDirectoryW(Extended(folder).c_str(), nullptr)) << level;
         const std::wstring file = folder + L"\\f.dhm";
         HANDLE h = CreateFileW(Extended(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
         CloseHandle(h);
         expected.insert(expected.begin(), file);
     }
-    const WalkResult result = Run(top, player.Window());
-    EXPECT_EQ(result.unreadable, 0u);
-    EXPECT_EQ(result.sent, 200u);
+    struct Job {
+        std::wstring top;
+        HWND to;
+        COPYDATASTRUCT record{};
+        WalkResult result;
+        std::atomic<bool> done{false};
+    } job{top, player.Window()};
+    const auto run = [](void *parameter) -> DWORD {
+        auto *job = static_cast<Job *>(parameter);
+        FolderWalker walker(job->to, job->record);
+        job->result = walker.Walk(job->top, true);
+        job->done = true;
+        return 0;
+    };
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, run, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    ASSERT_NE(thread, nullptr);
+    // The records come to this thread's window: it pumps while the walk runs.
+    EXPECT_TRUE(test::PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 60000));
+    DWORD exitCode = 0;
+    GetExitCodeThread(thread, &exitCode);
+    CloseHandle(thread);
+    ASSERT_TRUE(job.done) << "the walk ended with 0x" << std::hex << exitCode;
+    EXPECT_EQ(job.result.unreadable, 0u);
+    EXPECT_EQ(job.result.sent, 400u);
     EXPECT_EQ(player.Paths(), expected);
 }
 

@@ -79,7 +79,9 @@ TEST_P(HostileHotKey, StartRegistersTheStoredKeyAndShutdownStoresIt) {
         EXPECT_TRUE(IsFree(key));
     }
     EXPECT_EQ(Settings::LoadHotKey(), key);
-    if (key == 'G') EXPECT_EQ(Settings::GetSetting(L"DirhoardEx", L"Config", L"HotKey", L""), L"G");
+    if (key == 'G') {
+        EXPECT_EQ(Settings::GetSetting(L"DirhoardEx", L"Config", L"HotKey", L""), L"G");
+    }
 }
 
 // A lower-case code would be a key of the number pad (k is 107, the keypad's +).
@@ -172,3 +174,22 @@ TEST_F(HostilePath, AMissingDriveOpensOnARealFolder) {
     ASSERT_FALSE(drives & (1u << (letter - L'A')));
     Visit(std::wstring(1, letter) + L":\\Music");
 }
+
+namespace {
+HANDLE answerNow = nullptr;
+DWORD WINAPI SlowServer(LPCWSTR) {
+    WaitForSingleObject(answerNow, test::kTimeoutMs);
+    return FILE_ATTRIBUTE_DIRECTORY;
+}
+DWORD WINAPI QuickServer(LPCWSTR) { return FILE_ATTRIBUTE_DIRECTORY; }
+}
+
+// A stored network folder whose server is off: Wine refuses at once, Windows may take tens
+// of seconds, so the check is tested below the platform call. A late answer counts as none.
+TEST(StoredNetworkFolder, AnAnswerLaterThanTheLimitCountsAsNoFolder) {
+    answerNow = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_FALSE(modDirhoardEx::IsFolderWithin(L"\\\\server\\share\\Music", 100, SlowServer));
+    EXPECT_TRUE(modDirhoardEx::IsFolderWithin(L"\\\\server\\share\\Music", test::kTimeoutMs, QuickServer));
+    SetEvent(answerNow);
+}
+
