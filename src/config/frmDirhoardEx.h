@@ -51,4 +51,6 @@ private:
     bool modal_ = false;
     // False until StartHotKey has read the stored letter: Shutdown then has none to store.
     bool letterLoaded_ = false;
+    // This object's own reference on the hotkey's atom.
+    ATOM atom_ = 0;
 };

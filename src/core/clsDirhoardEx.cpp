@@ -105,7 +105,8 @@ STDMETHODIMP clsDirhoardEx::Initialize(Wrapper *wrapper) {
         // Window handles carry 32 significant bits, sign-extended on 64-bit Windows.
         modGlobalDefinitions::hWndWinamp = reinterpret_cast<HWND>(static_cast<LONG_PTR>(window));
 
-        modWinampWindowProc::HookWinampWindow();
+        // Without the hook the hotkey would reach nobody.
+        if (!modWinampWindowProc::HookWinampWindow()) return HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE);
         ConfigWindow().StartHotKey();
         return S_OK;
     });
@@ -118,6 +119,9 @@ frmDirhoardEx &clsDirhoardEx::ConfigWindow() {
 
 STDMETHODIMP clsDirhoardEx::Configure() {
     return ComBarrier([&]() -> HRESULT {
+        // The loop dispatches the player's messages; one of them may make the host quit and
+        // release us. We, and the window the loop reads, stay until the loop is over.
+        ComPtr<_clsDirhoardEx> self(this);
         ConfigWindow().ShowModal();
         return S_OK;
     });

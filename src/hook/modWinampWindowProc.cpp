@@ -30,8 +30,16 @@ void OnDestroy() {
     modDirhoardEx::CloseFolderBrowser();
 }
 
+// One set of notices at a time: each box's loop dispatches the next command, and boxes
+// opened inside boxes would nest until the stack ran out.
+bool noticesOpen = false;
+
 void OnCommand(WPARAM wParam) {
-    if (LOWORD(wParam) != WinampHost::ID_PLAY_FOLDER) return;
+    if (LOWORD(wParam) != WinampHost::ID_PLAY_FOLDER || noticesOpen) return;
+    noticesOpen = true;
+    struct Closed {
+        ~Closed() { noticesOpen = false; }
+    } closed;
     MessageBoxA(nullptr, "Play Folder", AppTitle, MB_OK | MB_ICONINFORMATION);
     MessageBoxA(nullptr, std::to_string(PlaylistWndAnswer).c_str(), AppTitle, MB_OK);
 }
@@ -51,16 +59,22 @@ bool IsOurHotKey(WPARAM wParam) {
 
 bool IsHooked() { return hookedWindow != nullptr; }
 
-void HookWinampWindow() {
-    if (hookedWindow) return;
+bool HookWinampWindow() {
+    if (hookedWindow) return hookedWindow == hWndWinamp;
+    // The hook's state belongs to one thread: a window of another, or none, is not hooked.
+    if (!IsWindow(hWndWinamp) || GetWindowThreadProcessId(hWndWinamp, nullptr) != GetCurrentThreadId()) return false;
+    SetLastError(ERROR_SUCCESS);
+    const LONG_PTR previous =
+        SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WinampWindowProc));
+    if (!previous && GetLastError() != ERROR_SUCCESS) return false;
     // Our procedure stays in the player's chain until the player's window goes, whatever
     // the host does with our object: the DLL must stay loaded until then.
     Module::Pin();
     hookedWindow = hWndWinamp;
-    PrevWinampProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WinampWindowProc)));
+    PrevWinampProc = reinterpret_cast<WNDPROC>(previous);
     PlaylistWndAnswer = static_cast<int32_t>(SendMessageA(hWndWinamp, WinampHost::WM_WA_IPC,
                                                           WinampHost::IPC_GETWND_QUERY, WinampHost::IPC_GETWND));
+    return true;
 }
 
 LRESULT CALLBACK WinampWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -11,8 +11,9 @@ extern WNDPROC PrevWinampProc;
 extern int32_t PlaylistWndAnswer;
 
 // Hooks hWndWinamp once. While one hook is in place a second call leaves it alone: hooking
-// the same window twice would make the hook pass every message to itself.
-void HookWinampWindow();
+// the same window twice would make the hook pass every message to itself. False when the
+// window is not hooked: gone, another thread's, or already hooked another window.
+bool HookWinampWindow();
 bool IsHooked();
 
 LRESULT CALLBACK WinampWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

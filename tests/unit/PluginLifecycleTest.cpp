@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "ComPtr.h"
+#include "FreedMemory.h"
 #include "FolderDialogUser.h"
 #include "MediaFolder.h"
 #include "Registry.h"
@@ -14,6 +15,7 @@
 #include "Wait.h"
 #include "clsDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
+#include "modGlobalDefinitions.h"
 
 namespace {
 constexpr wchar_t kConfigTitle[] = L"Dirhoard + Configuration";
@@ -103,13 +105,118 @@ TEST_F(PluginLifecycle, QuitAfterAFailedInitializeLeavesTheStoredLetter) {
     EXPECT_FALSE(modWinampWindowProc::IsHooked());
 }
 
-TEST_F(PluginLifecycle, ConfigureBeforeInitializeMakesTheWindowOnDemand) {
+// Without the player's window a new letter registers nothing, so nothing is left behind.
+TEST_F(PluginLifecycle, ConfigureBeforeInitializeMakesTheWindowOnDemandAndRegistersNothing) {
     test::SecondThread user([&] {
-        if (HWND window = test::WaitForWindow(kConfigTitle))
-            test::Click(test::FindChild(window, L"Button", L"Close"));
+        HWND window = test::WaitForWindow(kConfigTitle);
+        if (!window) return;
+        HWND box = test::FindChild(window, L"Edit");
+        SendMessageW(box, EM_SETSEL, 0, 1);
+        SendMessageW(box, WM_CHAR, 'k', 0);
+        test::Click(test::FindChild(window, L"Button", L"Set HotKey"));
+        test::Click(test::FindChild(window, L"Button", L"Close"));
     });
     EXPECT_HRESULT_SUCCEEDED(plugin->Configure());
     user.Join();
+    EXPECT_TRUE(IsFree('K'));
+    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+    plugin.Reset();
+    EXPECT_TRUE(IsFree('K'));
+    EXPECT_TRUE(IsFree('G'));
+}
+
+// A window that is gone, or that another thread owns, cannot be hooked: Initialize fails,
+// and a later object on the real player window hooks it and has its hotkey.
+TEST_F(PluginLifecycle, InitializeOnAWindowItCannotHookFailsAndLeavesTheNextObjectFree) {
+    HWND gone = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    std::atomic<HWND> foreign{nullptr};
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    test::SecondThread owner([&] {
+        foreign = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        WaitForSingleObject(done, test::kTimeoutMs);
+        DestroyWindow(foreign);
+    });
+    ASSERT_TRUE(test::PollUntil([&] { return foreign != nullptr; }));
+    for (HWND window : {gone, foreign.load()}) {
+        test::StandInHost badHost{window};
+        ComPtr<IKobWinAmpGenPlugin> bad;
+        ASSERT_HRESULT_SUCCEEDED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, bad.PutVoid()));
+        EXPECT_HRESULT_FAILED(bad->Initialize(&badHost));
+        EXPECT_FALSE(modWinampWindowProc::IsHooked());
+        EXPECT_HRESULT_SUCCEEDED(bad->Quit());
+    }
+    SetEvent(done);
+    owner.Join();
+    CloseHandle(done);
+    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
+    EXPECT_TRUE(modWinampWindowProc::IsHooked());
+    EXPECT_FALSE(IsFree('G'));
+    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+}
+
+// Each object gives back only what it took: the one still running keeps the hotkey, and the
+// last one leaves neither the combination nor a reference on the atom.
+TEST_F(PluginLifecycle, TwoObjectsOnOneWindowEachReleaseOnlyTheirOwn) {
+    // Wine's atom table outlives each test process: start from no reference at all.
+    for (int i = 0; i < 1000 && GlobalFindAtomA("DirhoardEx"); ++i) GlobalDeleteAtom(GlobalFindAtomA("DirhoardEx"));
+    ASSERT_EQ(GlobalFindAtomA("DirhoardEx"), 0);
+    ComPtr<IKobWinAmpGenPlugin> second;
+    ASSERT_HRESULT_SUCCEEDED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, second.PutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
+    ASSERT_HRESULT_SUCCEEDED(second->Initialize(&host));
+    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+    plugin.Reset();
+    EXPECT_FALSE(IsFree('G'));
+    EXPECT_NE(GlobalFindAtomA("DirhoardEx"), 0);
+    EXPECT_NE(modGlobalDefinitions::HotKeyId, 0);
+    EXPECT_HRESULT_SUCCEEDED(second->Quit());
+    second.Reset();
+    EXPECT_TRUE(IsFree('G'));
+    EXPECT_EQ(GlobalFindAtomA("DirhoardEx"), 0);
+}
+
+namespace {
+// Does what the host does when the player closes: Quit, then the last release.
+IKobWinAmpGenPlugin *closing = nullptr;
+LRESULT CALLBACK ClosingHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP && closing) {
+        closing->Quit();
+        std::exchange(closing, nullptr)->Release();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+}
+
+// The configuration window's loop dispatches the player's close: the object is freed only
+// once the loop is over, and nothing writes into freed memory.
+TEST_F(PluginLifecycle, ThePlayerClosingDuringConfigureFreesTheObjectOnlyAfterItsLoop) {
+    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ClosingHostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DirhoardExTestClosingHost";
+    RegisterClassW(&wc);
+    HWND hostWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    // From here on the handler holds the only reference, as the host does.
+    IKobWinAmpGenPlugin *raw = closing = plugin.Get();
+    closing->AddRef();
+    plugin.Reset();
+    test::SecondThread user([&] {
+        if (test::WaitForWindow(kConfigTitle)) PostMessageW(hostWindow, WM_APP, 0, 0);
+    });
+    {
+        test::FreedMemoryWatch freed;
+        EXPECT_HRESULT_SUCCEEDED(raw->Configure());
+        EXPECT_EQ(closing, nullptr);
+        EXPECT_GT(freed.Freed(), 0u);
+        EXPECT_EQ(freed.WrittenAfterFree(), 0u);
+    }
+    user.Join();
+    DestroyWindow(hostWindow);
+    EXPECT_EQ(test::WaitForWindow(kConfigTitle, 0), nullptr);
+    EXPECT_TRUE(IsFree('G'));
 }
 
 TEST_F(PluginLifecycle, CtrlAltGOpensTheFolderDialogAndAddDirSendsTheFiles) {

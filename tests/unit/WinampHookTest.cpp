@@ -70,6 +70,15 @@ TEST_F(WinampHook, PlayFolderCommandShowsBothNoticesThenReachesThePlayer) {
     EXPECT_TRUE(ReachesPlayer(WM_COMMAND, MAKEWPARAM(kPlayFolder, 1)));
     const std::vector<CaughtBox> expected{{L"Play Folder", true}, {L"19090108", false}};
     EXPECT_EQ(boxes.Boxes(), expected);
+
+    // Commands queued behind it are dispatched by the notices' own loops: they go on to the
+    // player without boxes of their own, instead of nesting a set per command.
+    player.Clear();
+    for (int i = 0; i < 500; ++i) PostMessageW(player.Window(), WM_COMMAND, kPlayFolder, 0);
+    SendMessageW(player.Window(), WM_COMMAND, kPlayFolder, 0);
+    test::PumpPending();
+    EXPECT_EQ(player.Count(WM_COMMAND), 501u);
+    EXPECT_EQ(boxes.Boxes().size(), 4u);
 }
 
 TEST_F(WinampHook, PlaylistAnswerIsShownAsASignedNumber) {
