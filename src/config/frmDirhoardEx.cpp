@@ -4,6 +4,7 @@
 #include <string>
 #include "Barrier.h"
 #include "ControlLayout.h"
+#include "LetterBox.h"
 #include "LetterFilter.h"
 #include "Module.h"
 #include "Settings.h"
@@ -113,8 +114,10 @@ void frmDirhoardEx::CreateControls() {
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (c.kind == Kind::TextBox) {
             SendMessageA(control, EM_LIMITTEXT, 1, 0);
-            SetWindowLongPtrA(control, GWLP_USERDATA, SetWindowLongPtrA(control, GWLP_WNDPROC,
-                                                                        reinterpret_cast<LONG_PTR>(&LetterBoxProc)));
+            const auto filter = [](void *owner, int16_t &keyAscii) {
+                static_cast<frmDirhoardEx *>(owner)->FilterLetterKey(keyAscii);
+            };
+            if (!LetterBox::Attach(control, filter, this)) throw std::runtime_error("letter box");
         }
     }
 }
@@ -232,16 +235,4 @@ LRESULT frmDirhoardEx::OnGetDefId() {
     if (!focus || GetParent(focus) != window_.Get() || !IsWindowEnabled(focus)) return 0;
     if (!(SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return 0;
     return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-}
-
-LRESULT CALLBACK frmDirhoardEx::LetterBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(box, GWLP_USERDATA));
-    if (message == WM_CHAR) {
-        auto *self = reinterpret_cast<frmDirhoardEx *>(GetWindowLongPtrA(GetParent(box), GWLP_USERDATA));
-        int16_t code = static_cast<int16_t>(static_cast<unsigned char>(wParam));
-        if (self) CallbackBarrier(0, [&] { self->FilterLetterKey(code); return 0; });
-        if (code == 0) return 0;
-        wParam = static_cast<WPARAM>(static_cast<uint16_t>(code));
-    }
-    return CallWindowProcA(previous, box, message, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 #include "ConfigFixture.h"
 
 #include <atomic>
+#include <cstdlib>
 #include "BoxCatcher.h"
 #include "SecondThread.h"
 #include "Wait.h"
@@ -44,22 +45,26 @@ struct Expected {
     int id;
     const wchar_t *className;
     const wchar_t *text;
-    RECT pixels;  // at 96 DPI
+    RECT pixels;  // at 96 DPI: the design's twips, 15 to a pixel
     bool enabled;
 };
 }
 
-TEST_F(ConfigWindow, LayoutAt96DpiMatchesTheTwips) {
+// Runs at 96 DPI, and again at 144 and 192: every rectangle is its twips x DPI / 1440.
+TEST_F(ConfigWindow, LayoutMatchesTheTwipsAtTheScreensDpi) {
     HDC screen = GetDC(nullptr);
-    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
+    const char *asked = std::getenv("DIRHOARD_DPI");
+    ASSERT_EQ(dpi, asked ? std::atoi(asked) : 96);
+    const auto scaled = [dpi](LONG pixels96) { return MulDiv(pixels96 * 15, dpi, 1440); };
 
     HWND window = form->Window();
     EXPECT_EQ(test::WindowText(window), L"Dirhoard + Configuration");
     RECT client;
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 417);
-    EXPECT_EQ(client.bottom, 249);
+    EXPECT_EQ(client.right, scaled(417));
+    EXPECT_EQ(client.bottom, scaled(249));
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
@@ -94,10 +99,10 @@ TEST_F(ConfigWindow, LayoutAt96DpiMatchesTheTwips) {
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&r), 2);
-        EXPECT_EQ(r.left, e.pixels.left);
-        EXPECT_EQ(r.top, e.pixels.top);
-        EXPECT_EQ(r.right, e.pixels.right);
-        EXPECT_EQ(r.bottom, e.pixels.bottom);
+        EXPECT_EQ(r.left, scaled(e.pixels.left));
+        EXPECT_EQ(r.top, scaled(e.pixels.top));
+        EXPECT_EQ(r.right - r.left, scaled(e.pixels.right - e.pixels.left));
+        EXPECT_EQ(r.bottom - r.top, scaled(e.pixels.bottom - e.pixels.top));
         EXPECT_EQ(IsWindowEnabled(child) != FALSE, e.enabled);
 
         LOGFONTW font{};
@@ -106,10 +111,21 @@ TEST_F(ConfigWindow, LayoutAt96DpiMatchesTheTwips) {
             EXPECT_STRNE(font.lfFaceName, L"Times New Roman");
         } else {
             EXPECT_STREQ(font.lfFaceName, L"Times New Roman");
-            EXPECT_EQ(font.lfHeight, -21);  // 15.75 pt
+            EXPECT_EQ(font.lfHeight, -MulDiv(1575, dpi, 7200));  // 15.75 pt
             EXPECT_EQ(font.lfCharSet, 177);
             EXPECT_EQ(font.lfWeight, FW_NORMAL);
             EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+        }
+        if (e.id == lblInstructions) {
+            // The instruction wraps inside its rectangle, in the font standing in for Times New Roman.
+            HDC dc = GetDC(child);
+            const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+            RECT need{0, 0, r.right - r.left, 0};
+            DrawTextW(dc, e.text, -1, &need, DT_CALCRECT | DT_WORDBREAK);
+            SelectObject(dc, old);
+            ReleaseDC(child, dc);
+            EXPECT_LE(need.right, r.right - r.left);
+            EXPECT_LE(need.bottom, r.bottom - r.top);
         }
         if (e.className == std::wstring(L"Edit")) {
             EXPECT_EQ(SendMessageW(child, EM_GETLIMITTEXT, 0, 0), 1);
@@ -174,6 +190,31 @@ TEST_F(ConfigWindow, LetterFilterTable) {
         form->FilterLetterKey(code);
         EXPECT_EQ(code, c.out) << "typed " << c.in;
     }
+}
+
+// The box judges whole characters. In a double-byte code page (932) a typed character comes
+// as a lead and a trail byte, and the trail alone is often a letter: ア is 83 41 ("A"),
+// ж is 84 77 ("w"). In 1252 and 1251 those bytes are characters of their own.
+TEST_F(ConfigWindow, TheLetterBoxTakesWholeCharactersOnly) {
+    const bool doubleByte = IsDBCSLeadByteEx(CP_ACP, 0x83) != FALSE;
+    const auto type = [&](std::initializer_list<unsigned> bytes) {
+        SetWindowTextW(Box(), L"");
+        for (unsigned byte : bytes) SendMessageA(Box(), WM_CHAR, byte, 0);
+        return test::WindowText(Box());
+    };
+    EXPECT_EQ(type({0x83, 0x41}), doubleByte ? L"" : L"A");
+    EXPECT_EQ(type({0x84, 0x77}), doubleByte ? L"" : L"W");
+    EXPECT_EQ(type({0x83, 0x41, '5', 'k'}), L"K");
+    EXPECT_EQ(type({'7', 0x84, 0x47, 'q'}), L"Q");
+    // An input method hands over a double-byte result whole, lead byte high.
+    SetWindowTextW(Box(), L"");
+    // The platform turns it into characters posted to the box.
+    SendMessageA(Box(), WM_IME_CHAR, 0x8341, 0);
+    test::PumpPending();
+    EXPECT_EQ(test::WindowText(Box()), L"");
+    SendMessageA(Box(), WM_IME_CHAR, 'm', 0);
+    test::PumpPending();
+    EXPECT_EQ(test::WindowText(Box()), L"M");
 }
 
 TEST_F(ConfigWindow, EnterPressesOnlyTheFocusedButton) {
