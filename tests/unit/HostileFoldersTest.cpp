@@ -97,6 +97,23 @@ private:
 };
 }
 
+namespace {
+struct DeepWalk {
+    std::wstring top;
+    HWND to;
+    COPYDATASTRUCT record{};
+    WalkResult result;
+    std::atomic<bool> done{false};
+};
+DWORD WINAPI RunDeepWalk(void *parameter) {
+    auto *job = static_cast<DeepWalk *>(parameter);
+    FolderWalker walker(job->to, job->record);
+    job->result = walker.Walk(job->top, true);
+    job->done = true;
+    return 0;
+}
+}
+
 // The depth costs heap, not stack: four hundred levels walked on a thread whose whole stack is
 // 64 KB, where a frame per level would overflow it.
 TEST_F(HostileWalk, FourHundredLevelsDeepAreWalkedDeepestFirstOnASmallStack) {
@@ -112,21 +129,8 @@ TEST_F(HostileWalk, FourHundredLevelsDeepAreWalkedDeepestFirstOnASmallStack) {
         CloseHandle(h);
         expected.insert(expected.begin(), file);
     }
-    struct Job {
-        std::wstring top;
-        HWND to;
-        COPYDATASTRUCT record{};
-        WalkResult result;
-        std::atomic<bool> done{false};
-    } job{top, player.Window()};
-    const auto run = [](void *parameter) -> DWORD {
-        auto *job = static_cast<Job *>(parameter);
-        FolderWalker walker(job->to, job->record);
-        job->result = walker.Walk(job->top, true);
-        job->done = true;
-        return 0;
-    };
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, run, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    DeepWalk job{top, player.Window()};
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, RunDeepWalk, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     ASSERT_NE(thread, nullptr);
     // The records come to this thread's window: it pumps while the walk runs.
     EXPECT_TRUE(test::PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 60000));
