@@ -1,4 +1,7 @@
 # Shared by the scripts: where builds go, how they are made, and which one runs here.
+# An empty environment (a bare root shell, a container) may have no PATH of its own, and
+# cmake finds its own files through it.
+export PATH="${PATH:+$PATH:}/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"
 root=${root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 built=()
 
