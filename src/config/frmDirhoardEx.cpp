@@ -134,7 +134,9 @@ void frmDirhoardEx::ShowModal() {
     SetForegroundWindow(window);
     SetFocus(GetNextDlgTabItem(window, nullptr, FALSE));
 
-    // The player's windows keep getting their messages through this loop.
+    // The player's windows keep getting their messages through this loop. It is wide so
+    // that their wide messages arrive unconverted; the window itself is ANSI, as the letter
+    // codes its boxes take are ANSI.
     MSG msg;
     while (window_ && IsWindowVisible(window_.Get())) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);

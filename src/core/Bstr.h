@@ -12,7 +12,6 @@ public:
     Bstr &operator=(const Bstr &) = delete;
     ~Bstr() { SysFreeString(s_); }
     BSTR Get() const { return s_; }
-    std::wstring_view View() const { return {s_ ? s_ : L"", s_ ? SysStringLen(s_) : 0u}; }
 
 private:
     BSTR s_ = nullptr;

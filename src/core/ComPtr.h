@@ -1,5 +1,5 @@
 #pragma once
-// Owning COM reference: released exactly once, never copied by accident.
+// Owning COM reference: released exactly once; a copy takes a reference of its own.
 #include <unknwn.h>
 #include <utility>
 

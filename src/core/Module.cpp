@@ -31,6 +31,4 @@ void Pin() {
     pinned = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                                 reinterpret_cast<LPCWSTR>(&Anchor), &self) != FALSE;
 }
-
-bool IsPinned() { return pinned; }
 }

@@ -11,5 +11,4 @@ void Release();
 bool CanUnload();
 // Once pinned, the DLL stays loaded until the process ends.
 void Pin();
-bool IsPinned();
 }

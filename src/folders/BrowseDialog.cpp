@@ -90,6 +90,7 @@ void OnAddDir(HWND dialog) {
     // Wine's dialog enables the button again for a selection without a path: it must add nothing.
     if (AddDirDisabled) return;
     CallbackBarrier(0, [dialog] {
+        // The record's default kind; the sender sets each record's own as it points it.
         PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
         AddFolderToPlaylist(PathIn(SelectedPath), dialog);
         return 0;
