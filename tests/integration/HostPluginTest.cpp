@@ -1,61 +1,63 @@
-// gen_dirhoardex.dll loaded by the stand-in player's own loader, in this process: init,
-// config and quit reach the registered COM object; an unregistered class fails init with
-// one clear message box while the player goes on.
+// gen_dirhoardex.dll loaded by the stand-in player's own loader, in this process, from a
+// Plugins folder of the test's own: the DirhoardEx.dll beside it serves with nothing
+// registered, the registered class only where no DLL lies beside it; a missing or wrong DLL
+// fails init with one clear box while the player goes on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
+#include "BoxCatcher.h"
+#include "FolderDialogUser.h"
 #include "GenPlugin.h"
+#include "Handles.h"
+#include "MediaFolder.h"
 #include "PlayerWindow.h"
 #include "Plugins.h"
+#include "Registry.h"
 #include "Server.h"
+#include "TempTree.h"
 #include "Wait.h"
 
 namespace {
-constexpr char kDescription[] = "Dirhoard+ WinAmp Plugin by Vaskell";
+constexpr wchar_t kDescription[] = L"Dirhoard+ WinAmp Plugin by Vaskell";
+constexpr wchar_t kProgId[] = L"DirhoardEx.clsDirhoardEx";
 
-std::wstring TestFolder() {
-    std::wstring dll = test::BesideThisProgram(L"");
-    return dll.substr(0, dll.size() - 1);
-}
-
-// Answers whatever modal window `caption` opens on the test thread, until stopped.
-class Watcher {
+// Closes the window `caption` opens on the test thread, until stopped.
+class WindowCloser {
 public:
-    Watcher(const wchar_t *caption, bool messageBox) : thread_([this, caption, messageBox] {
+    explicit WindowCloser(const wchar_t *caption) : thread_([this, caption] {
         const ULONGLONG deadline = GetTickCount64() + test::kTimeoutMs;
         while (!stop_ && GetTickCount64() < deadline) {
-            HWND window = messageBox ? test::WaitForMessageBox(caption, nullptr, 100)
-                                     : test::WaitForWindow(caption, 100);
+            HWND window = test::WaitForWindow(caption, 100);
             if (!window) continue;
-            if (messageBox) {
-                for (HWND s = FindWindowExW(window, nullptr, L"Static", nullptr); s;
-                     s = FindWindowExW(window, s, L"Static", nullptr))
-                    text_ += test::WindowText(s);
-                ++seen_;
-                test::Click(test::FindChild(window, L"Button", L"OK"));
-            } else {
-                ++seen_;
-                SendMessageW(window, WM_CLOSE, 0, 0);
-            }
+            ++seen_;
+            SendMessageW(window, WM_CLOSE, 0, 0);
             Sleep(200);
         }
     }) {}
-    ~Watcher() { Stop(); }
+    ~WindowCloser() { Stop(); }
     void Stop() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
     int Seen() const { return seen_; }
-    const std::wstring &Text() const { return text_; }
 
 private:
     std::atomic<bool> stop_{false};
     std::atomic<int> seen_{0};
-    std::wstring text_;
     std::thread thread_;
 };
+
+bool Loaded(const std::wstring &file) { return GetModuleHandleW(file.c_str()) != nullptr; }
+
+std::wstring CopyAdvice(const std::wstring &folder) {
+    return L"Copy DirhoardEx.dll, the one that came with gen_dirhoardex.dll, into\n    " + folder +
+           L"\nthen restart the player.";
+}
+
+bool Contains(const std::wstring &text, const std::wstring &part) { return text.find(part) != std::wstring::npos; }
 
 class HostPlugin : public testing::Test {
 protected:
@@ -64,6 +66,22 @@ protected:
         if (IsWindow(player.Window())) DestroyWindow(player.Window());
         plugins.Unload();
     }
+    // The host in the player's Plugins folder, and `server` (a built file) beside it as
+    // DirhoardEx.dll, unless null.
+    void Install(const wchar_t *server = L"DirhoardEx.dll") {
+        host = test::CopyBuilt(L"gen_dirhoardex.dll", folder);
+        if (server) serverFile = test::CopyBuilt(server, folder, L"DirhoardEx.dll");
+    }
+    // Loads the player's plugins; the boxes they showed.
+    std::vector<test::CaughtBox> Load() {
+        test::BoxCatcher boxes;
+        plugins.Load(folder, player.Window());
+        return boxes.Boxes();
+    }
+    test::TempTree tree;
+    const std::wstring folder = tree.Folder(L"Plugins");
+    std::wstring host, serverFile;
+    test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
     Plugins plugins;
     PlayerWindow player{plugins};
 };
@@ -85,42 +103,150 @@ TEST(HostPluginHeader, IsTheVersion10HeaderWithEveryEntry) {
     FreeLibrary(module);
 }
 
-TEST_F(HostPlugin, InitStartsTheRegisteredObjectAndShowsItsDescription) {
-    test::EnsureRegistered();
-    Watcher boxes(L"DirhoardEx", true);
-    plugins.Load(TestFolder(), player.Window());
-    boxes.Stop();
-    EXPECT_EQ(boxes.Seen(), 0);
+TEST_F(HostPlugin, DropInWithNothingRegisteredOpensTheDialogByHotKeyAndFillsThePlaylist) {
+    ASSERT_EQ(test::RunRegsvr32(true), 0u);
+    Install();
+    test::MediaFolder media({L"a.dhmp", L"b.dhmp", L"skip.txt"});
+    test::SetSetting(L"SHBFFDialog", L"Path", media.Path());
+    test::SetSetting(L"SHBFFDialog", L"Recurse", L"False");
+    test::SetSetting(L"Config", L"HotKey", L"J");
+
+    EXPECT_EQ(Load(), std::vector<test::CaughtBox>{});
     ASSERT_EQ(plugins.Count(), 1u);
-    EXPECT_EQ(plugins.Description(0), std::wstring(kDescription, kDescription + sizeof kDescription - 1));
+    EXPECT_EQ(plugins.Description(0), kDescription);
+    EXPECT_TRUE(Loaded(serverFile)) << "the DirhoardEx.dll beside the host serves";
+    EXPECT_FALSE(Loaded(test::BesideThisProgram(L"DirhoardEx.dll")));
+
+    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Path());
+    EXPECT_TRUE(visit.opened && visit.selected && visit.added && visit.closed);
+    std::vector<std::wstring> paths = player.Paths();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::wstring>{media.PathOf(L"a.dhmp"), media.PathOf(L"b.dhmp")}));
+    EXPECT_EQ(test::RegisteredFile(), L"") << "the host registers nothing";
+    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, kProgId));
+    plugins.Quit();
+}
+
+TEST_F(HostPlugin, WithoutADllBesideItTheRegisteredClassServes) {
+    test::EnsureRegistered();
+    Install(nullptr);
+    EXPECT_EQ(Load(), std::vector<test::CaughtBox>{});
+    ASSERT_EQ(plugins.Count(), 1u);
+    EXPECT_EQ(plugins.Description(0), kDescription);
+    EXPECT_TRUE(Loaded(test::BesideThisProgram(L"DirhoardEx.dll"))) << "the registered DirhoardEx.dll serves";
 }
 
 TEST_F(HostPlugin, ConfigReturnsOnceTheConfigurationWindowIsClosedAndQuitStops) {
-    test::EnsureRegistered();
-    plugins.Load(TestFolder(), player.Window());
+    Install();
+    Load();
     ASSERT_EQ(plugins.Count(), 1u);
     {
-        Watcher configuration(L"Dirhoard + Configuration", false);
+        WindowCloser configuration(L"Dirhoard + Configuration");
         plugins.Configure(0);
+        configuration.Stop();
+        EXPECT_EQ(configuration.Seen(), 1);
     }
     plugins.Quit();
     plugins.Quit();  // a second quit is harmless
     EXPECT_TRUE(IsWindow(player.Window()));
 }
 
-TEST_F(HostPlugin, UnregisteredClassFailsInitWithOneClearBoxAndThePlayerGoesOn) {
-    ASSERT_EQ(test::RunRegsvr32(true), 0u);
-    Watcher boxes(L"DirhoardEx", true);
-    plugins.Load(TestFolder(), player.Window());
-    boxes.Stop();
-    test::EnsureRegistered();
-
-    EXPECT_EQ(plugins.Count(), 0u) << "a plugin whose init fails is unloaded";
-    EXPECT_EQ(boxes.Seen(), 1);
-    const std::wstring &text = boxes.Text();
-    EXPECT_NE(text.find(L"DirhoardEx.clsDirhoardEx is not registered"), std::wstring::npos) << text;
-    EXPECT_NE(text.find(L"regsvr32 \"" + TestFolder() + L"\\DirhoardEx.dll\""), std::wstring::npos) << text;
-    EXPECT_EQ(GetModuleHandleW(L"gen_dirhoardex.dll"), nullptr);
-    ASSERT_TRUE(IsWindow(player.Window()));
-    EXPECT_EQ(SendMessageW(player.Window(), WM_USER, 1, 260) != 0, true) << "the player still answers";
+TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderDoesNotWin) {
+    const std::wstring old = test::CopyBuilt(L"DirhoardEx.dll", tree.Folder(L"Old install"));
+    ASSERT_EQ(test::RunRegsvr32(false, old), 0u);
+    Install();
+    EXPECT_EQ(Load(), std::vector<test::CaughtBox>{});
+    ASSERT_EQ(plugins.Count(), 1u);
+    EXPECT_TRUE(Loaded(serverFile)) << "the DLL beside the host wins";
+    EXPECT_FALSE(Loaded(old)) << "the registered copy of another folder is never loaded";
+    EXPECT_EQ(test::RegisteredFile(), old) << "and its registration is left as it was";
+    EXPECT_EQ(test::RunRegsvr32(true, old), 0u);
 }
+
+// A missing or wrong DirhoardEx.dll: one box that names the file and says what to copy
+// where; init fails, the host is unloaded, the wrong DLL is not left loaded, the player goes on.
+namespace {
+struct Refusal {
+    const char *name;
+    // Puts the wrong DirhoardEx.dll (or none) beside the host; returns the file the box must name.
+    std::wstring (*make)(const std::wstring &folder);
+    const wchar_t *reason;
+};
+
+std::string ReadBuilt(const wchar_t *file) {
+    FileHandle in(CreateFileW(test::BesideThisProgram(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    std::string bytes(GetFileSize(in.Get(), nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(in.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+std::wstring Write(const std::wstring &folder, const std::string &bytes) {
+    const std::wstring file = folder + L"\\DirhoardEx.dll";
+    FileHandle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    WriteFile(out.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return file;
+}
+
+constexpr bool k64 = sizeof(void *) == 8;
+
+class HostPluginRefuses : public HostPlugin, public testing::WithParamInterface<Refusal> {};
+}
+
+TEST_P(HostPluginRefuses, WithOneBoxNamingTheFileAndWhatToCopyWhere) {
+    ASSERT_EQ(test::RunRegsvr32(true), 0u);
+    Install(nullptr);
+    const std::wstring named = GetParam().make(folder);
+    const auto boxes = Load();
+    EXPECT_EQ(plugins.Count(), 0u) << "a plugin whose init fails is unloaded";
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::wstring &text = boxes[0].text;
+    EXPECT_EQ(text.rfind(L"Dirhoard+ cannot start:", 0), 0u) << text;
+    EXPECT_TRUE(Contains(text, named)) << text;
+    EXPECT_TRUE(Contains(text, GetParam().reason)) << text;
+    EXPECT_TRUE(Contains(text, CopyAdvice(folder))) << text;
+    EXPECT_TRUE(boxes[0].icon);
+
+    EXPECT_FALSE(Loaded(host));
+    EXPECT_FALSE(Loaded(folder + L"\\DirhoardEx.dll")) << "a DLL that is not ours is let go";
+    ASSERT_TRUE(IsWindow(player.Window()));
+    EXPECT_NE(SendMessageW(player.Window(), WM_USER, 1, 260), 0) << "the player still answers";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostPluginRefuses,
+    testing::Values(
+        Refusal{"Missing",
+                [](const std::wstring &folder) { return L"It looked for\n    " + folder + L"\\DirhoardEx.dll\n"; },
+                L"DirhoardEx.dll is missing.", },
+        Refusal{"OtherArchitecture",
+                [](const std::wstring &folder) {
+                    // The same DLL, marked as built for the other processor.
+                    std::string bytes = ReadBuilt(L"DirhoardEx.dll");
+                    const DWORD pe = *reinterpret_cast<const DWORD *>(bytes.data() + 0x3C);
+                    const WORD other = k64 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64;
+                    memcpy(bytes.data() + pe + 4, &other, sizeof other);
+                    return Write(folder, bytes);
+                },
+                k64 ? L"is built for 32-bit (x86) programs, and this player is 64-bit (x64)."
+                    : L"is built for 64-bit (x64) programs, and this player is 32-bit (x86)."},
+        Refusal{"NotADll",
+                [](const std::wstring &folder) { return Write(folder, "Dirhoard+ read me first\r\n"); },
+                L"is damaged or is not a DLL at all."},
+        Refusal{"Truncated",
+                [](const std::wstring &folder) { return Write(folder, ReadBuilt(L"DirhoardEx.dll").substr(0, 4096)); },
+                L"could not be loaded (error "},
+        Refusal{"NoComServer",
+                [](const std::wstring &folder) {
+                    return test::CopyBuilt(L"gen_dirhoardex.dll", folder, L"DirhoardEx.dll");
+                },
+                L"is not the DirhoardEx.dll of Dirhoard+: it is no COM server (it has no DllGetClassObject)."},
+        Refusal{"OtherClasses",
+                [](const std::wstring &folder) {
+                    return test::CopyBuilt(L"other\\gen_other.dll", folder, L"DirhoardEx.dll");
+                },
+                L"is not the DirhoardEx.dll of Dirhoard+: it has no class clsDirhoardEx (error 0x80040111)."}),
+    [](const testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
