@@ -93,10 +93,14 @@ std::vector<std::wstring> DeletedAtReboot() {
 
 void ForgetDeletionsAtReboot(const std::wstring &folder) {
     const auto items = PendingOperations();
+    const std::wstring below = folder + L"\\";
     std::wstring kept;
     for (size_t i = 0; i + 1 < items.size(); i += 2) {
-        if (items[i + 1].empty() && Plain(items[i]).rfind(folder + L"\\", 0) == 0) continue;
-        kept += items[i] + L'\0' + items[i + 1] + L'\0';
+        if (items[i + 1].empty() && Plain(items[i]).rfind(below, 0) == 0) continue;
+        for (const std::wstring *item : {&items[i], &items[i + 1]}) {
+            kept += *item;
+            kept.push_back(L'\0');
+        }
     }
     RegKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.Put()) != ERROR_SUCCESS) return;
