@@ -1,5 +1,5 @@
 // gen_dirhoardex.dll: the player's plugin that starts the DirhoardEx COM object inside the
-// player and passes init/config/quit on to it.
+// player and passes init/config/quit on to it, and undoes the install on "Uninstall".
 #include <windows.h>
 #include <ole2.h>
 #include <string>
@@ -10,6 +10,7 @@
 #include "HostWrapper.h"
 #include "Registration.h"
 #include "ServerSource.h"
+#include "Uninstall.h"
 
 namespace {
 int __cdecl Init();
@@ -84,7 +85,26 @@ void __cdecl Quit() {
         return 0;
     });
 }
+
+int Uninstall(HINSTANCE dll, HWND parent) {
+    const std::wstring folder = FolderOf(dll ? dll : header.hDllInstance);
+    if (!ConfirmUninstall(parent, folder)) return GenUninstallKept;
+    const bool keepSettings = AskKeepSettings(parent);
+    // Stopped first, so that nothing of ours writes a setting or answers the hotkey again.
+    Stop();
+    const std::vector<std::wstring> left = RemoveInstall(folder, !keepSettings);
+    if (!left.empty()) {
+        std::wstring text = L"Dirhoard+ is uninstalled, but not everything could be removed:";
+        for (const auto &item : left) text += L"\n\n" + item;
+        ShowError(parent, text);
+    }
+    return GenUninstallAtNextStart;
+}
 }
 
-// Exported by its plain name through the .def file.
+// Exported by their plain names through the .def file.
 extern "C" GenPluginHeader *__cdecl winampGetGeneralPurposePlugin() { return &header; }
+
+extern "C" int __cdecl winampUninstallPlugin(HINSTANCE dll, HWND parent, int) {
+    return CallbackBarrier(GenUninstallKept, [&] { return Uninstall(dll, parent); });
+}

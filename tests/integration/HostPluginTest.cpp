@@ -1,7 +1,7 @@
 // gen_dirhoardex.dll loaded by the stand-in player's own loader, in this process, from a
 // Plugins folder of the test's own: the DirhoardEx.dll beside it serves with nothing
 // registered, the registered class only where no DLL lies beside it; a missing or wrong DLL
-// fails init with one clear box while the player goes on.
+// fails init with one clear box while the player goes on; uninstall undoes the install.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "PlayerWindow.h"
 #include "Plugins.h"
 #include "Registry.h"
+#include "Removal.h"
 #include "Server.h"
 #include "TempTree.h"
 #include "Wait.h"
@@ -65,6 +66,7 @@ protected:
     void TearDown() override {
         if (IsWindow(player.Window())) DestroyWindow(player.Window());
         plugins.Unload();
+        test::ForgetDeletionsAtReboot(tree.Root());
     }
     // The host in the player's Plugins folder, and `server` (a built file) beside it as
     // DirhoardEx.dll, unless null.
@@ -78,16 +80,25 @@ protected:
         plugins.Load(folder, player.Window());
         return boxes.Boxes();
     }
+    // "Uninstall" from the player's list, answered by `answer`; the boxes shown.
+    std::vector<test::CaughtBox> Uninstall(test::BoxCatcher::Answer answer, Plugins::Uninstalled expected) {
+        test::BoxCatcher boxes(L"DirhoardEx", std::move(answer));
+        EXPECT_EQ(plugins.Uninstall(0, player.Window()), expected);
+        return boxes.Boxes();
+    }
+    static int Yes(const std::wstring &) { return IDYES; }
+
     test::TempTree tree;
     const std::wstring folder = tree.Folder(L"Plugins");
+    const std::wstring removalList = tree.Path(L"Plugins to remove.txt");
     std::wstring host, serverFile;
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
-    Plugins plugins;
+    Plugins plugins{removalList};
     PlayerWindow player{plugins};
 };
 }
 
-TEST(HostPluginHeader, IsTheVersion10HeaderWithEveryEntry) {
+TEST(HostPluginHeader, IsTheVersion10HeaderWithEveryEntryAndTheUninstallEntry) {
     HMODULE module = LoadLibraryW(test::BesideThisProgram(L"gen_dirhoardex.dll").c_str());
     ASSERT_NE(module, nullptr);
     auto entry = reinterpret_cast<GenPluginEntry>(GetProcAddress(module, GenPluginEntryName));
@@ -100,6 +111,8 @@ TEST(HostPluginHeader, IsTheVersion10HeaderWithEveryEntry) {
     EXPECT_NE(header->config, nullptr);
     EXPECT_NE(header->quit, nullptr);
     EXPECT_EQ(entry(), header) << "the player may call the entry more than once";
+    EXPECT_NE(GetProcAddress(module, GenUninstallEntryName), nullptr)
+        << "winampUninstallPlugin is not exported by its plain name";
     FreeLibrary(module);
 }
 
@@ -151,16 +164,87 @@ TEST_F(HostPlugin, ConfigReturnsOnceTheConfigurationWindowIsClosedAndQuitStops) 
     EXPECT_TRUE(IsWindow(player.Window()));
 }
 
-TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderDoesNotWin) {
+TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderNeitherWinsNorIsRemovedByUninstall) {
     const std::wstring old = test::CopyBuilt(L"DirhoardEx.dll", tree.Folder(L"Old install"));
     ASSERT_EQ(test::RunRegsvr32(false, old), 0u);
     Install();
+    test::SetSetting(L"Config", L"HotKey", L"J");
     EXPECT_EQ(Load(), std::vector<test::CaughtBox>{});
     ASSERT_EQ(plugins.Count(), 1u);
     EXPECT_TRUE(Loaded(serverFile)) << "the DLL beside the host wins";
     EXPECT_FALSE(Loaded(old)) << "the registered copy of another folder is never loaded";
-    EXPECT_EQ(test::RegisteredFile(), old) << "and its registration is left as it was";
+
+    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::AtNextStart).size(), 2u) << "confirm, keep the settings";
+    EXPECT_EQ(test::RegisteredFile(), old) << "another copy's registration is that copy's to remove";
+    EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J") << "kept, as the user chose";
     EXPECT_EQ(test::RunRegsvr32(true, old), 0u);
+}
+
+TEST_F(HostPlugin, UninstallDeclinedChangesNothing) {
+    Install();
+    ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);
+    Load();
+    ASSERT_EQ(plugins.Count(), 1u);
+    ASSERT_TRUE(plugins.CanUninstall(0));
+
+    const auto boxes = Uninstall([](const std::wstring &) { return IDNO; }, Plugins::Uninstalled::Kept);
+    ASSERT_EQ(boxes.size(), 1u) << "only the question";
+    EXPECT_EQ(boxes[0].text.rfind(L"Uninstall Dirhoard+ from\n    " + folder + L"?", 0), 0u) << boxes[0].text;
+    EXPECT_TRUE(test::FileExists(serverFile));
+    EXPECT_EQ(test::RegisteredFile(), serverFile);
+    EXPECT_TRUE(Removal::Pending(removalList).empty());
+    EXPECT_TRUE(plugins.CanUninstall(0)) << "still offered";
+    EXPECT_EQ(test::RunRegsvr32(true, serverFile), 0u);
+}
+
+TEST_F(HostPlugin, UninstallRemovesItsRegistrationAndDllStopsAndForgetsTheSettingsWhenAsked) {
+    Install();
+    ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);  // as a setup program does
+    test::SetSetting(L"Config", L"HotKey", L"J");
+    Load();
+    ASSERT_EQ(plugins.Count(), 1u);
+
+    const auto boxes = Uninstall([](const std::wstring &text) { return text.rfind(L"Keep", 0) == 0 ? IDNO : IDYES; },
+                                 Plugins::Uninstalled::AtNextStart);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(Contains(boxes[0].text, L"the player removes gen_dirhoardex.dll when it next starts")) << boxes[0].text;
+    EXPECT_EQ(boxes[1].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[1].text;
+
+    EXPECT_EQ(test::RegisteredFile(), L"");
+    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, kProgId));
+    EXPECT_FALSE(test::FileExists(serverFile)) << "nothing can load it by that name again";
+    // Loaded, so only renamed: it goes when the system next starts.
+    const std::wstring aside = serverFile + L".removed";
+    EXPECT_TRUE(test::FileExists(aside));
+    const auto atReboot = test::DeletedAtReboot();
+    EXPECT_NE(std::find(atReboot.begin(), atReboot.end(), aside), atReboot.end());
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, test::kSettingsKey)) << "the user chose to forget them";
+
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J')) << "the plugin let its hotkey go";
+    UnregisterHotKey(nullptr, 1);
+    EXPECT_EQ(Removal::Pending(removalList), std::vector<std::wstring>{host});
+    EXPECT_TRUE(plugins.RemovedAtNextStart(0));
+    EXPECT_FALSE(plugins.CanUninstall(0));
+}
+
+TEST_F(HostPlugin, UninstallTellsWhichFileItCouldNotRemove) {
+    Install();
+    Load();
+    ASSERT_EQ(plugins.Count(), 1u);
+    // Another program has the file open and lets nobody rename or delete it.
+    FileHandle held(CreateFileW(serverFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+
+    const auto boxes = Uninstall(Yes, Plugins::Uninstalled::AtNextStart);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].text.rfind(L"Dirhoard+ is uninstalled, but not everything could be removed:\n\n" + serverFile +
+                                      L"\nis in use and could not be removed (error 32: ",
+                                  0),
+              0u)
+        << boxes[2].text;
+    EXPECT_TRUE(Contains(boxes[2].text, L"Delete it once the player is closed.")) << boxes[2].text;
+    EXPECT_TRUE(boxes[2].icon);
+    EXPECT_TRUE(test::FileExists(serverFile));
 }
 
 // A missing or wrong DirhoardEx.dll: one box that names the file and says what to copy

@@ -1,7 +1,7 @@
 // The stand-in player program run as its own process, as the demo and a user run it: its
 // window answers the playlist query, play-file records fill the playlist, --playlist writes
 // M3U on exit, it registers its media types at start, and it uninstalls plugins: at once, or
-// at its next start for one that hooks its window.
+// at its next start for one that hooks its window, as the host does.
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
@@ -203,6 +203,61 @@ TEST(StandInPlayer, UnloadsAndDeletesAtOnceAPluginThatAsksToGoAtOnce) {
     EXPECT_FALSE(test::FileExists(folder.removalList)) << "nothing is left for the next start";
     PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(process.Wait(), 0u);
+}
+
+// The host's own uninstall, as a user does it: "Uninstall" in the player, yes, keep the
+// settings; the player restarts. Then nothing of the plugin is loaded, registered or left
+// in Plugins but the renamed DirhoardEx.dll that the system deletes when it next starts.
+TEST(StandInPlayer, AfterUninstallingTheHostAndARestartNothingOfItIsLoadedOrRegistered) {
+    PlayerFolder folder;
+    const std::wstring host = test::CopyBuilt(L"gen_dirhoardex.dll", folder.plugins);
+    const std::wstring server = test::CopyBuilt(L"DirhoardEx.dll", folder.plugins);
+    ASSERT_EQ(test::RunRegsvr32(false, server), 0u);  // as the setup program does
+    test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
+    test::SetSetting(L"Config", L"HotKey", L"J");
+    {
+        PlayerProcess first(folder.playlist, folder.program);
+        ASSERT_TRUE(first.started_);
+        HWND player = first.Window();
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(test::PollUntil([&] { return first.HasLoaded(server); })) << "the plugin did not start";
+
+        std::vector<test::CaughtBox> boxes;
+        {
+            test::BoxCatcher catcher(L"DirhoardEx", [](const std::wstring &) { return IDYES; }, first.Id());
+            PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
+            // The host has answered once the player lists it for removal.
+            EXPECT_TRUE(test::PollUntil([&] { return !Removal::Pending(folder.removalList).empty(); }));
+            boxes = catcher.Boxes();
+        }
+        EXPECT_EQ(boxes.size(), 2u) << "confirm, keep the settings; nothing failed";
+        EXPECT_EQ(Removal::Pending(folder.removalList), std::vector<std::wstring>{host});
+        EXPECT_EQ(test::RegisteredFile(), L"");
+        EXPECT_TRUE(Answers(player)) << "the player goes on";
+        PostMessageW(player, WM_CLOSE, 0, 0);
+        EXPECT_EQ(first.Wait(), 0u);
+    }
+    {
+        PlayerProcess second(folder.playlist, folder.program);
+        ASSERT_TRUE(second.started_);
+        HWND player = second.Window();
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+        EXPECT_FALSE(test::FileExists(host)) << "the player deletes the host at its next start";
+        EXPECT_FALSE(second.HasLoaded(host));
+        EXPECT_FALSE(second.HasLoaded(server));
+        EXPECT_FALSE(second.HasLoaded(server + L".removed"));
+        EXPECT_FALSE(test::FileExists(folder.removalList));
+        PostMessageW(player, WM_CLOSE, 0, 0);
+        EXPECT_EQ(second.Wait(), 0u);
+    }
+    EXPECT_EQ(test::RegisteredFile(), L"");
+    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, L"DirhoardEx.clsDirhoardEx"));
+    EXPECT_EQ(folder.PluginFiles(), std::vector<std::wstring>{L"DirhoardEx.dll.removed"});
+    const auto atReboot = test::DeletedAtReboot();
+    EXPECT_NE(std::find(atReboot.begin(), atReboot.end(), server + L".removed"), atReboot.end());
+    EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J") << "kept, as the user chose";
+    test::ForgetDeletionsAtReboot(folder.tree.Root());
 }
 
 TEST(StandInPlayer, NeverLoadsAnUninstalledPluginThatCouldNotBeDeletedAtItsStart) {
