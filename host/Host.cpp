@@ -1,19 +1,18 @@
 // gen_dirhoardex.dll: the player's plugin that starts the DirhoardEx COM object inside the
-// player and passes init/config/quit on to it.
+// player and passes init/config/quit on to it, and undoes the install on "Uninstall".
 #include <windows.h>
 #include <ole2.h>
-#include <cstdio>
 #include <string>
 
-#include "ComPtr.h"
-#include "DirhoardEx_h.h"
+#include "Barrier.h"
 #include "GenPlugin.h"
+#include "HostText.h"
 #include "HostWrapper.h"
+#include "Registration.h"
+#include "ServerSource.h"
+#include "Uninstall.h"
 
 namespace {
-constexpr wchar_t kProgId[] = L"DirhoardEx.clsDirhoardEx";
-constexpr wchar_t kCaption[] = L"DirhoardEx";
-
 int __cdecl Init();
 void __cdecl Config();
 void __cdecl Quit();
@@ -23,89 +22,89 @@ GenPluginHeader header{GenPluginVersion, description, Init, Config, Quit, nullpt
 
 struct Session {
     bool oleStarted = false;
-    ComPtr<IKobWinAmpGenPlugin> plugin;
+    Server server;
 };
 Session session;
 
-std::wstring PluginsFolder() {
+std::wstring FolderOf(HINSTANCE module) {
     wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(header.hDllInstance, path, MAX_PATH);
+    GetModuleFileNameW(module, path, MAX_PATH);
     std::wstring folder(path);
     const size_t slash = folder.find_last_of(L'\\');
     folder.resize(slash == std::wstring::npos ? 0 : slash);
     return folder;
 }
 
-// How a user registers the COM server by hand.
-std::wstring RegisterCommand() {
-    return L"from a command prompt run as administrator:\n\n    regsvr32 \"" + PluginsFolder() + L"\\DirhoardEx.dll\"";
-}
+void Fail(const std::wstring &what) { ShowError(header.hwndParent, what); }
 
-std::wstring Hex(HRESULT hr) {
-    wchar_t text[16];
-    swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
-void Fail(const std::wstring &what) {
-    MessageBoxW(header.hwndParent, what.c_str(), kCaption, MB_OK | MB_ICONERROR);
-}
-
-void ReportCreateFailure(HRESULT hr) {
-    const std::wstring fix = L"Register it once, " + RegisterCommand() + L"\n\nthen restart the player.";
-    if (hr == CO_E_CLASSSTRING || hr == REGDB_E_CLASSNOTREG) {
-        Fail(L"Dirhoard+ cannot start: the COM class " + std::wstring(kProgId) +
-             L" is not registered.\n\n" + fix);
-    } else {
-        Fail(L"Dirhoard+ cannot start: creating " + std::wstring(kProgId) + L" failed (error " + Hex(hr) +
-             L").\n\nMake sure DirhoardEx.dll is in the player's Plugins folder and registered. " + fix);
-    }
-}
-
-void End() {
-    session.plugin.Reset();
+// The object goes; the DLL it came from stays loaded (see Server::module).
+void Stop() {
+    if (session.server.plugin) session.server.plugin->Quit();
+    session.server.plugin.Reset();
     if (session.oleStarted) OleUninitialize();
     session.oleStarted = false;
 }
 
-HRESULT Create() {
-    CLSID clsid{};
-    HRESULT hr = CLSIDFromProgID(kProgId, &clsid);
-    if (FAILED(hr)) return hr;
-    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IKobWinAmpGenPlugin, session.plugin.PutVoid());
-}
-
-int __cdecl Init() {
+int Start() {
     // The folder dialog needs OLE on this, the player's, thread.
     session.oleStarted = SUCCEEDED(OleInitialize(nullptr));
-    HRESULT hr = Create();
-    if (FAILED(hr)) {
-        ReportCreateFailure(hr);
-        End();
+    const std::wstring folder = FolderOf(header.hDllInstance);
+    session.server = CreateServer(folder);
+    if (!session.server.plugin) {
+        Fail(session.server.failure);
+        Stop();
         return 1;
     }
     auto *wrapper = new HostWrapper(header.hwndParent, description, sizeof description);
-    hr = session.plugin->Initialize(wrapper);
+    const HRESULT hr = session.server.plugin->Initialize(wrapper);
     wrapper->Release();
     if (FAILED(hr)) {
-        Fail(L"Dirhoard+ could not start: " + std::wstring(kProgId) + L" failed to initialize (error " + Hex(hr) +
-             L").\n\nReinstall DirhoardEx, or register it again " + RegisterCommand());
-        session.plugin->Quit();
-        End();
+        Fail(std::wstring(L"Dirhoard+ could not start: ") + ProgId + L" of\n    " + session.server.file +
+             L"\nfailed to initialize (error " + Hex(hr) + L")." + CopyAdvice(folder));
+        Stop();
         return 1;
     }
     return 0;
 }
 
+// The player's C code calls these: nothing may leave them as an exception.
+int __cdecl Init() {
+    return CallbackBarrier(1, Start);
+}
+
 void __cdecl Config() {
-    if (session.plugin) session.plugin->Configure();
+    CallbackBarrier(0, [] {
+        if (session.server.plugin) session.server.plugin->Configure();
+        return 0;
+    });
 }
 
 void __cdecl Quit() {
-    if (session.plugin) session.plugin->Quit();
-    End();
+    CallbackBarrier(0, [] {
+        Stop();
+        return 0;
+    });
+}
+
+int Uninstall(HINSTANCE dll, HWND parent) {
+    const std::wstring folder = FolderOf(dll ? dll : header.hDllInstance);
+    if (!ConfirmUninstall(parent, folder)) return GenUninstallKept;
+    const bool keepSettings = AskKeepSettings(parent);
+    // Stopped first, so that nothing of ours writes a setting or answers the hotkey again.
+    Stop();
+    const std::vector<std::wstring> left = RemoveInstall(folder, !keepSettings);
+    if (!left.empty()) {
+        std::wstring text = L"Dirhoard+ is uninstalled, but not everything could be removed:";
+        for (const auto &item : left) text += L"\n\n" + item;
+        ShowError(parent, text);
+    }
+    return GenUninstallAtNextStart;
 }
 }
 
-// Exported by its plain name through the .def file.
+// Exported by their plain names through the .def file.
 extern "C" GenPluginHeader *__cdecl winampGetGeneralPurposePlugin() { return &header; }
+
+extern "C" int __cdecl winampUninstallPlugin(HINSTANCE dll, HWND parent, int) {
+    return CallbackBarrier(GenUninstallKept, [&] { return Uninstall(dll, parent); });
+}

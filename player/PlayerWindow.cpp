@@ -32,8 +32,12 @@ bool PlayerWindow::Create(HINSTANCE instance) {
 void PlayerWindow::ListPlugins() {
     while (GetMenuItemCount(pluginMenu_) > 0) DeleteMenu(pluginMenu_, 0, MF_BYPOSITION);
     for (size_t i = 0; i < plugins_.Count(); ++i) {
-        const std::wstring item = L"Configure " + plugins_.Description(i) + L"...";
-        AppendMenuW(pluginMenu_, MF_STRING, Player::kConfigureFirst + i, item.c_str());
+        const std::wstring name = plugins_.Description(i);
+        AppendMenuW(pluginMenu_, MF_STRING, Player::kConfigureFirst + i, (L"Configure " + name + L"...").c_str());
+        if (plugins_.RemovedAtNextStart(i))
+            AppendMenuW(pluginMenu_, MF_STRING | MF_GRAYED, 0, (name + L": removed at the next start").c_str());
+        else if (plugins_.CanUninstall(i))
+            AppendMenuW(pluginMenu_, MF_STRING, Player::kUninstallFirst + i, (L"Uninstall " + name + L"...").c_str());
     }
     if (plugins_.Count() == 0) AppendMenuW(pluginMenu_, MF_STRING | MF_GRAYED, 0, L"(no plugins)");
     DrawMenuBar(window_);
@@ -89,6 +93,9 @@ LRESULT PlayerWindow::OnCommand(WORD id) {
         PostMessageW(window_, WM_CLOSE, 0, 0);
     } else if (id >= Player::kConfigureFirst && id - Player::kConfigureFirst < plugins_.Count()) {
         plugins_.Configure(id - Player::kConfigureFirst);
+    } else if (id >= Player::kUninstallFirst && id - Player::kUninstallFirst < plugins_.Count()) {
+        plugins_.Uninstall(id - Player::kUninstallFirst, window_);
+        ListPlugins();
     }
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The stand-in player's main window ("Winamp v1.x"): a playlist list box as its playlist
-// window, play-file records appended to it, and a menu to configure plugins or exit.
+// window, play-file records appended to it, and a menu to configure or uninstall plugins or exit.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -14,7 +14,7 @@ public:
 
     bool Create(HINSTANCE instance);
     HWND Window() const { return window_; }
-    // Adds one "Configure" menu item per loaded plugin.
+    // Adds "Configure" per loaded plugin, and "Uninstall" where the plugin offers it.
     void ListPlugins();
     const std::vector<std::wstring> &Paths() const { return paths_; }
 

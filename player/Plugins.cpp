@@ -1,13 +1,24 @@
 #include "Plugins.h"
 
+#include <algorithm>
+#include "Handles.h"
+#include "Removal.h"
+
+void Plugins::RemovePending() const { Removal::RunPending(removalList_); }
+
 void Plugins::Load(const std::wstring &folder, HWND player) {
+    const std::vector<std::wstring> stuck = Removal::Pending(removalList_);
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\gen_*.dll").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    FindHandle search(FindFirstFileW((folder + L"\\gen_*.dll").c_str(), &found));
+    if (!search) return;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) Start(folder + L"\\" + found.cFileName, player);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::wstring file = folder + L"\\" + found.cFileName;
+        const bool uninstalled = std::any_of(stuck.begin(), stuck.end(), [&](const std::wstring &listed) {
+            return CompareStringOrdinal(listed.c_str(), -1, file.c_str(), -1, TRUE) == CSTR_EQUAL;
+        });
+        if (!uninstalled) Start(file, player);
+    } while (FindNextFileW(search.Get(), &found));
 }
 
 void Plugins::Start(const std::wstring &file, HWND player) {
@@ -25,7 +36,7 @@ void Plugins::Start(const std::wstring &file, HWND player) {
         FreeLibrary(module);
         return;
     }
-    loaded_.push_back({module, header, true});
+    loaded_.push_back({module, header, file, true, false});
 }
 
 std::wstring Plugins::Description(size_t index) const {
@@ -40,6 +51,28 @@ std::wstring Plugins::Description(size_t index) const {
 void Plugins::Configure(size_t index) const {
     const auto &plugin = loaded_.at(index);
     if (plugin.running && plugin.header->config) plugin.header->config();
+}
+
+bool Plugins::CanUninstall(size_t index) const {
+    const auto &plugin = loaded_.at(index);
+    return !plugin.removing && GetProcAddress(plugin.module, GenUninstallEntryName) != nullptr;
+}
+
+Plugins::Uninstalled Plugins::Uninstall(size_t index, HWND parent) {
+    if (!CanUninstall(index)) return Uninstalled::Kept;
+    auto &plugin = loaded_.at(index);
+    auto entry = reinterpret_cast<GenUninstallEntry>(GetProcAddress(plugin.module, GenUninstallEntryName));
+    const int answer = entry(plugin.module, parent, 0);
+    if (answer == GenUninstallAtNextStart) {
+        plugin.removing = Removal::Schedule(removalList_, plugin.file);
+        return plugin.removing ? Uninstalled::AtNextStart : Uninstalled::Kept;
+    }
+    if (answer != GenUninstallNow) return Uninstalled::Kept;
+    if (plugin.running && plugin.header->quit) plugin.header->quit();
+    FreeLibrary(plugin.module);
+    if (!DeleteFileW(plugin.file.c_str())) Removal::Schedule(removalList_, plugin.file);
+    loaded_.erase(loaded_.begin() + static_cast<std::ptrdiff_t>(index));
+    return Uninstalled::Now;
 }
 
 void Plugins::Quit() {

@@ -1,6 +1,7 @@
 #pragma once
 // The player's general-purpose plugins: every gen_*.dll in a folder, loaded, started with
-// init once the main window exists, configured on request and stopped with quit.
+// init once the main window exists, configured on request, uninstalled on request and
+// stopped with quit.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -8,16 +9,30 @@
 
 class Plugins {
 public:
-    Plugins() = default;
+    // `removalList`: where uninstalled plugins wait for the next start (see Removal.h); none
+    // when empty, and then an uninstall that asks for the next start is not carried out.
+    explicit Plugins(std::wstring removalList = L"") : removalList_(std::move(removalList)) {}
     Plugins(const Plugins &) = delete;
     Plugins &operator=(const Plugins &) = delete;
     ~Plugins() { Unload(); }
 
-    // Loads and starts each plugin of `folder`; one whose init fails is unloaded at once.
+    // Deletes what an uninstall left for this start: call before anything is loaded.
+    void RemovePending() const;
+    // Loads and starts each plugin of `folder`; one whose init fails is unloaded at once, one
+    // still due for removal (it could not be deleted) is skipped.
     void Load(const std::wstring &folder, HWND player);
     size_t Count() const { return loaded_.size(); }
     std::wstring Description(size_t index) const;
     void Configure(size_t index) const;
+
+    // The plugin exports the uninstall entry and is not already on its way out.
+    bool CanUninstall(size_t index) const;
+    enum class Uninstalled { Kept, AtNextStart, Now };
+    // Asks the plugin to undo itself and carries out its answer; after Now the plugin is gone
+    // from the list (indices shift).
+    Uninstalled Uninstall(size_t index, HWND parent);
+    bool RemovedAtNextStart(size_t index) const { return loaded_.at(index).removing; }
+
     // quit for each plugin, in loading order; safe to call twice.
     void Quit();
     // Frees the libraries; call when the main window is gone (plugins may sit in its procedure chain).
@@ -27,8 +42,11 @@ private:
     struct Loaded {
         HMODULE module;
         GenPluginHeader *header;
+        std::wstring file;
         bool running;
+        bool removing;
     };
     void Start(const std::wstring &file, HWND player);
+    std::wstring removalList_;
     std::vector<Loaded> loaded_;
 };

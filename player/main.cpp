@@ -1,10 +1,12 @@
 // The stand-in player: behaves, for a general-purpose plugin, like the media player it
-// stands in for. Usage: Winamp.exe [--playlist FILE]  (FILE receives the playlist as M3U on exit)
+// stands in for, uninstalling included.
+// Usage: Winamp.exe [--playlist FILE]  (FILE receives the playlist as M3U on exit)
 #include <windows.h>
 #include <shellapi.h>
 #include <string>
 
 #include "MediaTypes.h"
+#include "PlayerIds.h"
 #include "PlayerWindow.h"
 #include "Playlist.h"
 #include "Plugins.h"
@@ -33,7 +35,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     const std::wstring playlistFile = PlaylistArgument();
     MediaTypes::Register();
 
-    Plugins plugins;
+    Plugins plugins(ProgramFolder() + L"\\" + Player::kRemovalList);
+    plugins.RemovePending();
     PlayerWindow player(plugins);
     if (!player.Create(instance)) return 1;
     plugins.Load(ProgramFolder() + L"\\Plugins", player.Window());

@@ -24,11 +24,6 @@ protected:
         ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_clsDirhoardEx, nullptr, CLSCTX_INPROC_SERVER,
                                                   IID_IKobWinAmpGenPlugin, plugin.PutVoid()));
     }
-    static void SetSetting(const wchar_t *section, const wchar_t *key, const std::wstring &value) {
-        const std::wstring path = std::wstring(test::kSettingsKey) + L"\\" + section;
-        RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), key, REG_SZ, value.c_str(),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
     static bool Loaded() { return GetModuleHandleW(L"DirhoardEx.dll") != nullptr; }
 
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
@@ -72,9 +67,9 @@ TEST_F(HostLifetime, HookKeepsTheLibraryLoadedAfterQuitAndRelease) {
 
 TEST_F(HostLifetime, HotKeyOpensTheDialogAndItsFilesReachThePlayer) {
     test::MediaFolder media({L"a.dhmp", L"b.dhmp", L"skip.txt"});
-    SetSetting(L"SHBFFDialog", L"Path", media.Path());
-    SetSetting(L"SHBFFDialog", L"Recurse", L"False");
-    SetSetting(L"Config", L"HotKey", L"J");
+    test::SetSetting(L"SHBFFDialog", L"Path", media.Path());
+    test::SetSetting(L"SHBFFDialog", L"Recurse", L"False");
+    test::SetSetting(L"Config", L"HotKey", L"J");
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
 
     const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Path());

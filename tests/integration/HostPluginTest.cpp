@@ -1,61 +1,64 @@
-// gen_dirhoardex.dll loaded by the stand-in player's own loader, in this process: init,
-// config and quit reach the registered COM object; an unregistered class fails init with
-// one clear message box while the player goes on.
+// gen_dirhoardex.dll loaded by the stand-in player's own loader, in this process, from a
+// Plugins folder of the test's own: the DirhoardEx.dll beside it serves with nothing
+// registered, the registered class only where no DLL lies beside it; a missing or wrong DLL
+// fails init with one clear box while the player goes on; uninstall undoes the install.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
+#include "BoxCatcher.h"
+#include "FolderDialogUser.h"
 #include "GenPlugin.h"
+#include "Handles.h"
+#include "MediaFolder.h"
 #include "PlayerWindow.h"
 #include "Plugins.h"
+#include "Registry.h"
+#include "Removal.h"
 #include "Server.h"
+#include "TempTree.h"
 #include "Wait.h"
 
 namespace {
-constexpr char kDescription[] = "Dirhoard+ WinAmp Plugin by Vaskell";
+constexpr wchar_t kDescription[] = L"Dirhoard+ WinAmp Plugin by Vaskell";
+constexpr wchar_t kProgId[] = L"DirhoardEx.clsDirhoardEx";
 
-std::wstring TestFolder() {
-    std::wstring dll = test::BesideThisProgram(L"");
-    return dll.substr(0, dll.size() - 1);
-}
-
-// Answers whatever modal window `caption` opens on the test thread, until stopped.
-class Watcher {
+// Closes the window `caption` opens on the test thread, until stopped.
+class WindowCloser {
 public:
-    Watcher(const wchar_t *caption, bool messageBox) : thread_([this, caption, messageBox] {
+    explicit WindowCloser(const wchar_t *caption) : thread_([this, caption] {
         const ULONGLONG deadline = GetTickCount64() + test::kTimeoutMs;
         while (!stop_ && GetTickCount64() < deadline) {
-            HWND window = messageBox ? test::WaitForMessageBox(caption, nullptr, 100)
-                                     : test::WaitForWindow(caption, 100);
+            HWND window = test::WaitForWindow(caption, 100);
             if (!window) continue;
-            if (messageBox) {
-                for (HWND s = FindWindowExW(window, nullptr, L"Static", nullptr); s;
-                     s = FindWindowExW(window, s, L"Static", nullptr))
-                    text_ += test::WindowText(s);
-                ++seen_;
-                test::Click(test::FindChild(window, L"Button", L"OK"));
-            } else {
-                ++seen_;
-                SendMessageW(window, WM_CLOSE, 0, 0);
-            }
+            ++seen_;
+            SendMessageW(window, WM_CLOSE, 0, 0);
             Sleep(200);
         }
     }) {}
-    ~Watcher() { Stop(); }
+    ~WindowCloser() { Stop(); }
     void Stop() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
     int Seen() const { return seen_; }
-    const std::wstring &Text() const { return text_; }
 
 private:
     std::atomic<bool> stop_{false};
     std::atomic<int> seen_{0};
-    std::wstring text_;
     std::thread thread_;
 };
+
+bool Loaded(const std::wstring &file) { return GetModuleHandleW(file.c_str()) != nullptr; }
+
+std::wstring CopyAdvice(const std::wstring &folder) {
+    return L"Copy DirhoardEx.dll, the one that came with gen_dirhoardex.dll, into\n    " + folder +
+           L"\nthen restart the player.";
+}
+
+bool Contains(const std::wstring &text, const std::wstring &part) { return text.find(part) != std::wstring::npos; }
 
 class HostPlugin : public testing::Test {
 protected:
@@ -63,13 +66,39 @@ protected:
     void TearDown() override {
         if (IsWindow(player.Window())) DestroyWindow(player.Window());
         plugins.Unload();
+        test::ForgetDeletionsAtReboot(tree.Root());
     }
-    Plugins plugins;
+    // The host in the player's Plugins folder, and `server` (a built file) beside it as
+    // DirhoardEx.dll, unless null.
+    void Install(const wchar_t *server = L"DirhoardEx.dll") {
+        host = test::CopyBuilt(L"gen_dirhoardex.dll", folder);
+        if (server) serverFile = test::CopyBuilt(server, folder, L"DirhoardEx.dll");
+    }
+    // Loads the player's plugins; the boxes they showed.
+    std::vector<test::CaughtBox> Load() {
+        test::BoxCatcher boxes;
+        plugins.Load(folder, player.Window());
+        return boxes.Boxes();
+    }
+    // "Uninstall" from the player's list, answered by `answer`; the boxes shown.
+    std::vector<test::CaughtBox> Uninstall(test::BoxCatcher::Answer answer, Plugins::Uninstalled expected) {
+        test::BoxCatcher boxes(L"DirhoardEx", std::move(answer));
+        EXPECT_EQ(plugins.Uninstall(0, player.Window()), expected);
+        return boxes.Boxes();
+    }
+    static int Yes(const std::wstring &) { return IDYES; }
+
+    test::TempTree tree;
+    const std::wstring folder = tree.Folder(L"Plugins");
+    const std::wstring removalList = tree.Path(L"Plugins to remove.txt");
+    std::wstring host, serverFile;
+    test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
+    Plugins plugins{removalList};
     PlayerWindow player{plugins};
 };
 }
 
-TEST(HostPluginHeader, IsTheVersion10HeaderWithEveryEntry) {
+TEST(HostPluginHeader, IsTheVersion10HeaderWithEveryEntryAndTheUninstallEntry) {
     HMODULE module = LoadLibraryW(test::BesideThisProgram(L"gen_dirhoardex.dll").c_str());
     ASSERT_NE(module, nullptr);
     auto entry = reinterpret_cast<GenPluginEntry>(GetProcAddress(module, GenPluginEntryName));
@@ -82,45 +111,226 @@ TEST(HostPluginHeader, IsTheVersion10HeaderWithEveryEntry) {
     EXPECT_NE(header->config, nullptr);
     EXPECT_NE(header->quit, nullptr);
     EXPECT_EQ(entry(), header) << "the player may call the entry more than once";
+    EXPECT_NE(GetProcAddress(module, GenUninstallEntryName), nullptr)
+        << "winampUninstallPlugin is not exported by its plain name";
     FreeLibrary(module);
 }
 
-TEST_F(HostPlugin, InitStartsTheRegisteredObjectAndShowsItsDescription) {
-    test::EnsureRegistered();
-    Watcher boxes(L"DirhoardEx", true);
-    plugins.Load(TestFolder(), player.Window());
-    boxes.Stop();
-    EXPECT_EQ(boxes.Seen(), 0);
+TEST_F(HostPlugin, DropInWithNothingRegisteredOpensTheDialogByHotKeyAndFillsThePlaylist) {
+    ASSERT_EQ(test::RunRegsvr32(true), 0u);
+    Install();
+    test::MediaFolder media({L"a.dhmp", L"b.dhmp", L"skip.txt"});
+    test::SetSetting(L"SHBFFDialog", L"Path", media.Path());
+    test::SetSetting(L"SHBFFDialog", L"Recurse", L"False");
+    test::SetSetting(L"Config", L"HotKey", L"J");
+
+    EXPECT_EQ(Load(), std::vector<test::CaughtBox>{});
     ASSERT_EQ(plugins.Count(), 1u);
-    EXPECT_EQ(plugins.Description(0), std::wstring(kDescription, kDescription + sizeof kDescription - 1));
+    EXPECT_EQ(plugins.Description(0), kDescription);
+    EXPECT_TRUE(Loaded(serverFile)) << "the DirhoardEx.dll beside the host serves";
+    EXPECT_FALSE(Loaded(test::BesideThisProgram(L"DirhoardEx.dll")));
+
+    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Path());
+    EXPECT_TRUE(visit.opened && visit.selected && visit.added && visit.closed);
+    std::vector<std::wstring> paths = player.Paths();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::wstring>{media.PathOf(L"a.dhmp"), media.PathOf(L"b.dhmp")}));
+    EXPECT_EQ(test::RegisteredFile(), L"") << "the host registers nothing";
+    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, kProgId));
+    plugins.Quit();
+}
+
+TEST_F(HostPlugin, WithoutADllBesideItTheRegisteredClassServes) {
+    test::EnsureRegistered();
+    Install(nullptr);
+    EXPECT_EQ(Load(), std::vector<test::CaughtBox>{});
+    ASSERT_EQ(plugins.Count(), 1u);
+    EXPECT_EQ(plugins.Description(0), kDescription);
+    EXPECT_TRUE(Loaded(test::BesideThisProgram(L"DirhoardEx.dll"))) << "the registered DirhoardEx.dll serves";
 }
 
 TEST_F(HostPlugin, ConfigReturnsOnceTheConfigurationWindowIsClosedAndQuitStops) {
-    test::EnsureRegistered();
-    plugins.Load(TestFolder(), player.Window());
+    Install();
+    Load();
     ASSERT_EQ(plugins.Count(), 1u);
     {
-        Watcher configuration(L"Dirhoard + Configuration", false);
+        WindowCloser configuration(L"Dirhoard + Configuration");
         plugins.Configure(0);
+        configuration.Stop();
+        EXPECT_EQ(configuration.Seen(), 1);
     }
     plugins.Quit();
     plugins.Quit();  // a second quit is harmless
     EXPECT_TRUE(IsWindow(player.Window()));
 }
 
-TEST_F(HostPlugin, UnregisteredClassFailsInitWithOneClearBoxAndThePlayerGoesOn) {
-    ASSERT_EQ(test::RunRegsvr32(true), 0u);
-    Watcher boxes(L"DirhoardEx", true);
-    plugins.Load(TestFolder(), player.Window());
-    boxes.Stop();
-    test::EnsureRegistered();
+TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderNeitherWinsNorIsRemovedByUninstall) {
+    const std::wstring old = test::CopyBuilt(L"DirhoardEx.dll", tree.Folder(L"Old install"));
+    ASSERT_EQ(test::RunRegsvr32(false, old), 0u);
+    Install();
+    test::SetSetting(L"Config", L"HotKey", L"J");
+    EXPECT_EQ(Load(), std::vector<test::CaughtBox>{});
+    ASSERT_EQ(plugins.Count(), 1u);
+    EXPECT_TRUE(Loaded(serverFile)) << "the DLL beside the host wins";
+    EXPECT_FALSE(Loaded(old)) << "the registered copy of another folder is never loaded";
 
-    EXPECT_EQ(plugins.Count(), 0u) << "a plugin whose init fails is unloaded";
-    EXPECT_EQ(boxes.Seen(), 1);
-    const std::wstring &text = boxes.Text();
-    EXPECT_NE(text.find(L"DirhoardEx.clsDirhoardEx is not registered"), std::wstring::npos) << text;
-    EXPECT_NE(text.find(L"regsvr32 \"" + TestFolder() + L"\\DirhoardEx.dll\""), std::wstring::npos) << text;
-    EXPECT_EQ(GetModuleHandleW(L"gen_dirhoardex.dll"), nullptr);
-    ASSERT_TRUE(IsWindow(player.Window()));
-    EXPECT_EQ(SendMessageW(player.Window(), WM_USER, 1, 260) != 0, true) << "the player still answers";
+    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::AtNextStart).size(), 2u) << "confirm, keep the settings";
+    EXPECT_EQ(test::RegisteredFile(), old) << "another copy's registration is that copy's to remove";
+    EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J") << "kept, as the user chose";
+    EXPECT_EQ(test::RunRegsvr32(true, old), 0u);
 }
+
+TEST_F(HostPlugin, UninstallDeclinedChangesNothing) {
+    Install();
+    ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);
+    Load();
+    ASSERT_EQ(plugins.Count(), 1u);
+    ASSERT_TRUE(plugins.CanUninstall(0));
+
+    const auto boxes = Uninstall([](const std::wstring &) { return IDNO; }, Plugins::Uninstalled::Kept);
+    ASSERT_EQ(boxes.size(), 1u) << "only the question";
+    EXPECT_EQ(boxes[0].text.rfind(L"Uninstall Dirhoard+ from\n    " + folder + L"?", 0), 0u) << boxes[0].text;
+    EXPECT_TRUE(test::FileExists(serverFile));
+    EXPECT_EQ(test::RegisteredFile(), serverFile);
+    EXPECT_TRUE(Removal::Pending(removalList).empty());
+    EXPECT_TRUE(plugins.CanUninstall(0)) << "still offered";
+    EXPECT_EQ(test::RunRegsvr32(true, serverFile), 0u);
+}
+
+TEST_F(HostPlugin, UninstallRemovesItsRegistrationAndDllStopsAndForgetsTheSettingsWhenAsked) {
+    Install();
+    ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);  // as a setup program does
+    test::SetSetting(L"Config", L"HotKey", L"J");
+    Load();
+    ASSERT_EQ(plugins.Count(), 1u);
+
+    const auto boxes = Uninstall([](const std::wstring &text) { return text.rfind(L"Keep", 0) == 0 ? IDNO : IDYES; },
+                                 Plugins::Uninstalled::AtNextStart);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(Contains(boxes[0].text, L"the player removes gen_dirhoardex.dll when it next starts")) << boxes[0].text;
+    EXPECT_EQ(boxes[1].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[1].text;
+
+    EXPECT_EQ(test::RegisteredFile(), L"");
+    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, kProgId));
+    EXPECT_FALSE(test::FileExists(serverFile)) << "nothing can load it by that name again";
+    // Loaded, so only renamed: it goes when the system next starts.
+    const std::wstring aside = serverFile + L".removed";
+    EXPECT_TRUE(test::FileExists(aside));
+    const auto atReboot = test::DeletedAtReboot();
+    EXPECT_NE(std::find(atReboot.begin(), atReboot.end(), aside), atReboot.end());
+    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, test::kSettingsKey)) << "the user chose to forget them";
+
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J')) << "the plugin let its hotkey go";
+    UnregisterHotKey(nullptr, 1);
+    EXPECT_EQ(Removal::Pending(removalList), std::vector<std::wstring>{host});
+    EXPECT_TRUE(plugins.RemovedAtNextStart(0));
+    EXPECT_FALSE(plugins.CanUninstall(0));
+}
+
+TEST_F(HostPlugin, UninstallTellsWhichFileItCouldNotRemove) {
+    Install();
+    Load();
+    ASSERT_EQ(plugins.Count(), 1u);
+    // Another program has the file open and lets nobody rename or delete it.
+    FileHandle held(CreateFileW(serverFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+
+    const auto boxes = Uninstall(Yes, Plugins::Uninstalled::AtNextStart);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].text.rfind(L"Dirhoard+ is uninstalled, but not everything could be removed:\n\n" + serverFile +
+                                      L"\nis in use and could not be removed (error 32: ",
+                                  0),
+              0u)
+        << boxes[2].text;
+    EXPECT_TRUE(Contains(boxes[2].text, L"Delete it once the player is closed.")) << boxes[2].text;
+    EXPECT_TRUE(boxes[2].icon);
+    EXPECT_TRUE(test::FileExists(serverFile));
+}
+
+// A missing or wrong DirhoardEx.dll: one box that names the file and says what to copy
+// where; init fails, the host is unloaded, the wrong DLL is not left loaded, the player goes on.
+namespace {
+struct Refusal {
+    const char *name;
+    // Puts the wrong DirhoardEx.dll (or none) beside the host; returns the file the box must name.
+    std::wstring (*make)(const std::wstring &folder);
+    const wchar_t *reason;
+};
+
+std::string ReadBuilt(const wchar_t *file) {
+    FileHandle in(CreateFileW(test::BesideThisProgram(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    std::string bytes(GetFileSize(in.Get(), nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(in.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+std::wstring Write(const std::wstring &folder, const std::string &bytes) {
+    const std::wstring file = folder + L"\\DirhoardEx.dll";
+    FileHandle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    WriteFile(out.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return file;
+}
+
+constexpr bool k64 = sizeof(void *) == 8;
+
+class HostPluginRefuses : public HostPlugin, public testing::WithParamInterface<Refusal> {};
+}
+
+TEST_P(HostPluginRefuses, WithOneBoxNamingTheFileAndWhatToCopyWhere) {
+    ASSERT_EQ(test::RunRegsvr32(true), 0u);
+    Install(nullptr);
+    const std::wstring named = GetParam().make(folder);
+    const auto boxes = Load();
+    EXPECT_EQ(plugins.Count(), 0u) << "a plugin whose init fails is unloaded";
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::wstring &text = boxes[0].text;
+    EXPECT_EQ(text.rfind(L"Dirhoard+ cannot start:", 0), 0u) << text;
+    EXPECT_TRUE(Contains(text, named)) << text;
+    EXPECT_TRUE(Contains(text, GetParam().reason)) << text;
+    EXPECT_TRUE(Contains(text, CopyAdvice(folder))) << text;
+    EXPECT_TRUE(boxes[0].icon);
+
+    EXPECT_FALSE(Loaded(host));
+    EXPECT_FALSE(Loaded(folder + L"\\DirhoardEx.dll")) << "a DLL that is not ours is let go";
+    ASSERT_TRUE(IsWindow(player.Window()));
+    EXPECT_NE(SendMessageW(player.Window(), WM_USER, 1, 260), 0) << "the player still answers";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostPluginRefuses,
+    testing::Values(
+        Refusal{"Missing",
+                [](const std::wstring &folder) { return L"It looked for\n    " + folder + L"\\DirhoardEx.dll\n"; },
+                L"DirhoardEx.dll is missing.", },
+        Refusal{"OtherArchitecture",
+                [](const std::wstring &folder) {
+                    // The same DLL, marked as built for the other processor.
+                    std::string bytes = ReadBuilt(L"DirhoardEx.dll");
+                    const DWORD pe = *reinterpret_cast<const DWORD *>(bytes.data() + 0x3C);
+                    const WORD other = k64 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64;
+                    memcpy(bytes.data() + pe + 4, &other, sizeof other);
+                    return Write(folder, bytes);
+                },
+                k64 ? L"is built for 32-bit (x86) programs, and this player is 64-bit (x64)."
+                    : L"is built for 64-bit (x64) programs, and this player is 32-bit (x86)."},
+        Refusal{"NotADll",
+                [](const std::wstring &folder) { return Write(folder, "Dirhoard+ read me first\r\n"); },
+                L"is damaged or is not a DLL at all."},
+        Refusal{"Truncated",
+                [](const std::wstring &folder) { return Write(folder, ReadBuilt(L"DirhoardEx.dll").substr(0, 4096)); },
+                L"could not be loaded (error "},
+        Refusal{"NoComServer",
+                [](const std::wstring &folder) {
+                    return test::CopyBuilt(L"gen_dirhoardex.dll", folder, L"DirhoardEx.dll");
+                },
+                L"is not the DirhoardEx.dll of Dirhoard+: it is no COM server (it has no DllGetClassObject)."},
+        Refusal{"OtherClasses",
+                [](const std::wstring &folder) {
+                    return test::CopyBuilt(L"other\\gen_other.dll", folder, L"DirhoardEx.dll");
+                },
+                L"is not the DirhoardEx.dll of Dirhoard+: it has no class clsDirhoardEx (error 0x80040111)."}),
+    [](const testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });

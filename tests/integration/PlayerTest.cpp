@@ -1,18 +1,25 @@
 // The stand-in player program run as its own process, as the demo and a user run it: its
 // window answers the playlist query, play-file records fill the playlist, --playlist writes
-// M3U on exit, and it registers its media types at start.
+// M3U on exit, it registers its media types at start, and it uninstalls plugins: at once, or
+// at its next start for one that hooks its window, as the host does.
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "BoxCatcher.h"
+#include "Handles.h"
 #include "MediaTypes.h"
 #include "PlayerIds.h"
 #include "Registry.h"
+#include "Removal.h"
 #include "Server.h"
+#include "TempTree.h"
 #include "Wait.h"
 
 namespace {
@@ -32,11 +39,12 @@ std::string ReadWhole(const std::wstring &path) {
     return std::string(buffer, read);
 }
 
-// One player process, started without plugins (an empty Plugins folder is the same as none).
+// One player process: the built one has no plugins (no Plugins folder is the same as an empty one).
 class PlayerProcess {
 public:
-    explicit PlayerProcess(const std::wstring &playlist) {
-        std::wstring command = L"\"" + test::BesideThisProgram(L"Winamp.exe") + L"\" --playlist \"" + playlist + L"\"";
+    explicit PlayerProcess(const std::wstring &playlist,
+                           const std::wstring &program = test::BesideThisProgram(L"Winamp.exe")) {
+        std::wstring command = L"\"" + program + L"\" --playlist \"" + playlist + L"\"";
         STARTUPINFOW si{sizeof si};
         started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_);
     }
@@ -58,6 +66,19 @@ public:
             return found != nullptr;
         });
         return found;
+    }
+    DWORD Id() const { return info_.dwProcessId; }
+    // Whether the process has this DLL (a full path) loaded.
+    bool HasLoaded(const std::wstring &file) const {
+        HMODULE modules[512];
+        DWORD bytes = 0;
+        if (!EnumProcessModules(info_.hProcess, modules, sizeof modules, &bytes)) return false;
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+            wchar_t name[MAX_PATH] = {};
+            GetModuleFileNameExW(info_.hProcess, modules[i], name, MAX_PATH);
+            if (CompareStringOrdinal(name, -1, file.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+        }
+        return false;
     }
     // Exit code once it ended, or -1 after the timeout.
     DWORD Wait() {
@@ -135,4 +156,126 @@ TEST(StandInPlayer, RegistersItsMediaTypesAsWinampMediaFiles) {
     PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(process.Wait(), 0u);
     DeleteFileW(m3u.c_str());
+}
+
+namespace {
+// A player folder of the test's own, as after an install: Winamp.exe, and Plugins beside it.
+struct PlayerFolder {
+    test::TempTree tree;
+    const std::wstring plugins = tree.Folder(L"Winamp\\Plugins");
+    const std::wstring program = test::CopyBuilt(L"Winamp.exe", tree.Path(L"Winamp"));
+    const std::wstring removalList = tree.Path(L"Winamp\\") + Player::kRemovalList;
+    const std::wstring playlist = tree.Path(L"playlist.m3u");
+
+    std::vector<std::wstring> PluginFiles() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((plugins + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+bool Answers(HWND player) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(player, WM_USER, 1, 260, SMTO_NORMAL, 5000, &result) && result != 0;
+}
+}
+
+TEST(StandInPlayer, UnloadsAndDeletesAtOnceAPluginThatAsksToGoAtOnce) {
+    PlayerFolder folder;
+    const std::wstring plugin = test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, L"gen_other.dll");
+    PlayerProcess process(folder.playlist, folder.program);
+    ASSERT_TRUE(process.started_);
+    HWND player = process.Window();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(test::PollUntil([&] { return process.HasLoaded(plugin); })) << "the plugin was not loaded";
+
+    PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
+    EXPECT_TRUE(test::PollUntil([&] { return !test::FileExists(plugin); })) << "not deleted while the player runs";
+    EXPECT_FALSE(process.HasLoaded(plugin));
+    EXPECT_TRUE(Answers(player)) << "the player goes on";
+    EXPECT_FALSE(test::FileExists(folder.removalList)) << "nothing is left for the next start";
+    PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process.Wait(), 0u);
+}
+
+// The host's own uninstall, as a user does it: "Uninstall" in the player, yes, keep the
+// settings; the player restarts. Then nothing of the plugin is loaded, registered or left
+// in Plugins but the renamed DirhoardEx.dll that the system deletes when it next starts.
+TEST(StandInPlayer, AfterUninstallingTheHostAndARestartNothingOfItIsLoadedOrRegistered) {
+    PlayerFolder folder;
+    const std::wstring host = test::CopyBuilt(L"gen_dirhoardex.dll", folder.plugins);
+    const std::wstring server = test::CopyBuilt(L"DirhoardEx.dll", folder.plugins);
+    ASSERT_EQ(test::RunRegsvr32(false, server), 0u);  // as the setup program does
+    test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
+    test::SetSetting(L"Config", L"HotKey", L"J");
+    {
+        PlayerProcess first(folder.playlist, folder.program);
+        ASSERT_TRUE(first.started_);
+        HWND player = first.Window();
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(test::PollUntil([&] { return first.HasLoaded(server); })) << "the plugin did not start";
+
+        std::vector<test::CaughtBox> boxes;
+        {
+            test::BoxCatcher catcher(L"DirhoardEx", [](const std::wstring &) { return IDYES; }, first.Id());
+            PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
+            // The host has answered once the player lists it for removal.
+            EXPECT_TRUE(test::PollUntil([&] { return !Removal::Pending(folder.removalList).empty(); }));
+            boxes = catcher.Boxes();
+        }
+        EXPECT_EQ(boxes.size(), 2u) << "confirm, keep the settings; nothing failed";
+        EXPECT_EQ(Removal::Pending(folder.removalList), std::vector<std::wstring>{host});
+        EXPECT_EQ(test::RegisteredFile(), L"");
+        EXPECT_TRUE(Answers(player)) << "the player goes on";
+        PostMessageW(player, WM_CLOSE, 0, 0);
+        EXPECT_EQ(first.Wait(), 0u);
+    }
+    {
+        PlayerProcess second(folder.playlist, folder.program);
+        ASSERT_TRUE(second.started_);
+        HWND player = second.Window();
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+        EXPECT_FALSE(test::FileExists(host)) << "the player deletes the host at its next start";
+        EXPECT_FALSE(second.HasLoaded(host));
+        EXPECT_FALSE(second.HasLoaded(server));
+        EXPECT_FALSE(second.HasLoaded(server + L".removed"));
+        EXPECT_FALSE(test::FileExists(folder.removalList));
+        PostMessageW(player, WM_CLOSE, 0, 0);
+        EXPECT_EQ(second.Wait(), 0u);
+    }
+    EXPECT_EQ(test::RegisteredFile(), L"");
+    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, L"DirhoardEx.clsDirhoardEx"));
+    EXPECT_EQ(folder.PluginFiles(), std::vector<std::wstring>{L"DirhoardEx.dll.removed"});
+    const auto atReboot = test::DeletedAtReboot();
+    EXPECT_NE(std::find(atReboot.begin(), atReboot.end(), server + L".removed"), atReboot.end());
+    EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J") << "kept, as the user chose";
+    test::ForgetDeletionsAtReboot(folder.tree.Root());
+}
+
+TEST(StandInPlayer, NeverLoadsAnUninstalledPluginThatCouldNotBeDeletedAtItsStart) {
+    PlayerFolder folder;
+    const std::wstring plugin = test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, L"gen_other.dll");
+    ASSERT_TRUE(Removal::Schedule(folder.removalList, plugin));
+    // Another program has the file open and lets nobody delete it.
+    FileHandle held(CreateFileW(plugin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+
+    PlayerProcess process(folder.playlist, folder.program);
+    ASSERT_TRUE(process.started_);
+    HWND player = process.Window();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+    EXPECT_FALSE(process.HasLoaded(plugin));
+    PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process.Wait(), 0u);
+    EXPECT_TRUE(test::FileExists(plugin));
+    EXPECT_EQ(Removal::Pending(folder.removalList), std::vector<std::wstring>{plugin}) << "tried again next time";
 }

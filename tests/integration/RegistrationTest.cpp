@@ -3,6 +3,7 @@
 
 #include "ComPtr.h"
 #include "DirhoardEx_h.h"
+#include "Registry.h"
 #include "Server.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
@@ -23,10 +24,7 @@ std::wstring TypeLibKey() {
 }
 
 std::wstring ReadDefault(const std::wstring &key, const wchar_t *name = nullptr) {
-    wchar_t value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size);
-    return value;
+    return test::ReadText(HKEY_CLASSES_ROOT, key, name);
 }
 
 HRESULT CreateByProgId(ComPtr<IKobWinAmpGenPlugin> &plugin) {

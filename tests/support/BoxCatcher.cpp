@@ -20,7 +20,8 @@ CaughtBox Read(HWND box) {
 }
 }
 
-BoxCatcher::BoxCatcher(std::wstring caption) : caption_(std::move(caption)), thread_([this] { Watch(); }) {}
+BoxCatcher::BoxCatcher(std::wstring caption, Answer answer, DWORD process)
+    : caption_(std::move(caption)), answer_(std::move(answer)), process_(process), thread_([this] { Watch(); }) {}
 
 BoxCatcher::~BoxCatcher() {
     stop_ = true;
@@ -34,14 +35,17 @@ std::vector<CaughtBox> BoxCatcher::Boxes() const {
 
 void BoxCatcher::Watch() {
     while (!stop_) {
-        HWND box = WaitForMessageBox(caption_.c_str(), nullptr, 50);
+        HWND box = WaitForMessageBox(caption_.c_str(), nullptr, 50, process_);
         if (!box) continue;
         CaughtBox caught = Read(box);
+        const int choice = answer_ ? answer_(caught.text) : 0;
         {
             std::lock_guard lock(mutex_);
             boxes_.push_back(std::move(caught));
         }
-        DismissBox(box);
+        HWND button = choice ? GetDlgItem(box, choice) : nullptr;
+        if (button && IsWindowEnabled(button)) Click(button);
+        else DismissBox(box);
         PollUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Watches from a second thread for message boxes with a given title, notes what each one
-// said and dismisses it, so code that shows boxes can run to its end inside a test.
+// said and answers it, so code that shows boxes can run to its end inside a test.
 #include <windows.h>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -22,7 +23,10 @@ inline void PrintTo(const CaughtBox &box, std::ostream *out) {
 
 class BoxCatcher {
 public:
-    explicit BoxCatcher(std::wstring caption = L"DirhoardEx");
+    // Which button a box gets (IDYES, IDNO...), chosen by its text; unset: the OK button.
+    using Answer = std::function<int(const std::wstring &text)>;
+    // `process`: whose boxes, when not this process's.
+    explicit BoxCatcher(std::wstring caption = L"DirhoardEx", Answer answer = {}, DWORD process = 0);
     ~BoxCatcher();
     BoxCatcher(const BoxCatcher &) = delete;
     BoxCatcher &operator=(const BoxCatcher &) = delete;
@@ -32,6 +36,8 @@ public:
 private:
     void Watch();
     std::wstring caption_;
+    Answer answer_;
+    DWORD process_;
     mutable std::mutex mutex_;
     std::vector<CaughtBox> boxes_;
     std::atomic<bool> stop_{false};

@@ -42,13 +42,14 @@ struct Search {
     const wchar_t *caption;
     HWND found;
     int count = 0;
+    DWORD process = GetCurrentProcessId();
 };
 
 BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
     auto *search = reinterpret_cast<Search *>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    if (pid != search->process || !IsWindowVisible(window)) return TRUE;
     if (WindowText(window) != search->caption) return TRUE;
     if (!search->found) search->found = window;  // the first, topmost in z-order
     ++search->count;
@@ -79,10 +80,10 @@ HWND FindChild(HWND parent, const wchar_t *className, const wchar_t *text) {
     return nullptr;
 }
 
-HWND WaitForMessageBox(const wchar_t *caption, const wchar_t *text, DWORD timeoutMs) {
+HWND WaitForMessageBox(const wchar_t *caption, const wchar_t *text, DWORD timeoutMs, DWORD process) {
     HWND box = nullptr;
     PollUntil([&] {
-        Search search{caption, nullptr};
+        Search search{caption, nullptr, 0, process ? process : GetCurrentProcessId()};
         EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&search));
         if (!search.found) return false;
         wchar_t cls[64] = {};

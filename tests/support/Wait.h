@@ -18,8 +18,10 @@ bool PollUntil(const std::function<bool()> &pred, DWORD timeoutMs = kTimeoutMs);
 HWND WaitForWindow(const wchar_t *caption, DWORD timeoutMs = kTimeoutMs);
 // How many visible top-level windows of this process have the given caption.
 int CountWindows(const wchar_t *caption);
-// The message box with this caption whose static text is `text` (any text when null).
-HWND WaitForMessageBox(const wchar_t *caption, const wchar_t *text = nullptr, DWORD timeoutMs = kTimeoutMs);
+// The message box with this caption whose static text is `text` (any text when null), shown
+// by this process or, given its id, by another.
+HWND WaitForMessageBox(const wchar_t *caption, const wchar_t *text = nullptr, DWORD timeoutMs = kTimeoutMs,
+                       DWORD process = 0);
 std::wstring WindowText(HWND window);
 // A child of `parent` of the given class whose text is `text` (any text when null).
 HWND FindChild(HWND parent, const wchar_t *className, const wchar_t *text = nullptr);
