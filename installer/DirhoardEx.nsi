@@ -1,5 +1,6 @@
 ; Windows installer: puts DirhoardEx.dll and gen_dirhoardex.dll into the player's Plugins
-; folder, registers the COM server, and leaves an uninstaller in Add/Remove Programs.
+; folder, replacing an older copy, registers the COM server, and leaves an uninstaller in
+; Add/Remove Programs.
 ; Built by CMake: makensis -DBIN_DIR=<folder of both DLLs> -DOUT_FILE=<setup.exe> DirhoardEx.nsi
 ; -DTARGET_ARCH=amd64-unicode makes a 64-bit installer of the 64-bit DLLs: only the x86_64
 ; build makes one, to test the round trip where 32-bit programs cannot run. Never shipped.
@@ -14,12 +15,16 @@
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
+!include "WordFunc.nsh"
 
 !define PRODUCT "DirhoardEx"
 !define VERSION "1.00"
 !define PLAYER_CLASS "Winamp v1.x"
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx"
 !define UNINSTALLER "$INSTDIR\Plugins\Uninstall DirhoardEx.exe"
+; The version resource of the DirhoardEx.dll this setup carries.
+!getdllversion "${BIN_DIR}\DirhoardEx.dll" SHIPPED_
+!define SHIPPED_VERSION "${SHIPPED_1}.${SHIPPED_2}.${SHIPPED_3}.${SHIPPED_4}"
 
 ; A 64-bit player and its registration live in the 64-bit views. The view set in .onInit and
 ; un.onInit holds for every section after it.
@@ -108,12 +113,63 @@ FunctionEnd
     ${Loop}
 !macroend
 
+; A copy already in Plugins: an older one (by its version resource; none at all is older) is
+; replaced, a newer one only if the user says so.
+Function KeepNoNewerCopy
+    StrCpy $0 "$INSTDIR\Plugins\DirhoardEx.dll"
+    ${IfNot} ${FileExists} $0
+        Return
+    ${EndIf}
+    ClearErrors
+    GetDLLVersion $0 $R0 $R1
+    ${If} ${Errors}
+        StrCpy $R6 "0.0.0.0"
+    ${Else}
+        IntOp $R2 $R0 >> 16
+        IntOp $R3 $R0 & 0xFFFF
+        IntOp $R4 $R1 >> 16
+        IntOp $R5 $R1 & 0xFFFF
+        StrCpy $R6 "$R2.$R3.$R4.$R5"
+    ${EndIf}
+    ${VersionCompare} $R6 "${SHIPPED_VERSION}" $R7
+    ${If} $R7 == 1
+        MessageBox MB_YESNO|MB_ICONQUESTION "$0 is version $R6, newer than this setup's ${SHIPPED_VERSION}.$\n$\nReplace it with the older version?" /SD IDNO IDYES +2
+        Abort "Kept the newer DirhoardEx.dll $R6."
+    ${EndIf}
+FunctionEnd
+
+; The file on the stack must not be in use, by the player or any other program: a loaded DLL
+; cannot be overwritten, and one opened for writing is not in use.
+Function WaitUntilFree
+    Exch $0
+    ${Do}
+        ${IfNot} ${FileExists} $0
+            ${ExitDo}
+        ${EndIf}
+        ClearErrors
+        FileOpen $1 $0 a
+        ${IfNot} ${Errors}
+            FileClose $1
+            ${ExitDo}
+        ${EndIf}
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$0 is in use. Close the player, and any other program that uses Dirhoard+, then press Retry." /SD IDCANCEL IDRETRY +2
+        Abort "$0 is in use."
+    ${Loop}
+    Pop $0
+FunctionEnd
+
 Section "Dirhoard+"
     !insertmacro CLOSE_PLAYER_FIRST
     ${IfNot} ${FileExists} "$INSTDIR\Winamp.exe"
         MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "$INSTDIR has no Winamp.exe: this does not look like the player's folder.$\n$\nInstall there anyway?" /SD IDOK IDOK +2
         Abort "No player in $INSTDIR."
     ${EndIf}
+
+    Call KeepNoNewerCopy
+    Push "$INSTDIR\Plugins\DirhoardEx.dll"
+    Call WaitUntilFree
+    Push "$INSTDIR\Plugins\gen_dirhoardex.dll"
+    Call WaitUntilFree
 
     SetOutPath "$INSTDIR\Plugins"
     File "${BIN_DIR}\DirhoardEx.dll"

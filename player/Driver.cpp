@@ -8,6 +8,8 @@
 //   PlayerDriver close WINDOW               posts WM_CLOSE
 //   PlayerDriver list WINDOW                prints the window's child controls
 //   PlayerDriver resolve PATH...            prints each path's long form (UTF-8), or fails
+//   PlayerDriver hold DLL SECONDS           keeps DLL loaded, as another program using it would,
+//                                           while a window "holding NAME" is open (close ends it)
 // WINDOW is a caption, or "class:NAME" for a window class.
 #include <windows.h>
 #include <cstdio>
@@ -126,10 +128,29 @@ int Resolve(const std::vector<std::wstring> &paths) {
     return status;
 }
 
+// The window is what a script waits for and closes; the deadline ends a hold nobody closes.
+int Hold(const std::wstring &dll, double seconds) {
+    HMODULE library = LoadLibraryW(dll.c_str());
+    if (!library) return Fail(L"cannot load " + dll);
+    const std::wstring title = L"holding " + dll.substr(dll.find_last_of(L'\\') + 1);
+    HWND window = CreateWindowW(L"Static", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 80, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while (window && IsWindow(window) && GetTickCount64() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    if (window && IsWindow(window)) DestroyWindow(window);
+    FreeLibrary(library);
+    return window ? 0 : Fail(L"no window");
+}
+
 int Run(const std::vector<std::wstring> &args) {
-    if (args.size() < 2) return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|command|close|list|resolve ...");
+    if (args.size() < 2) return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|command|close|list|resolve|hold ...");
     const std::wstring &verb = args[0];
     if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
+    if (verb == L"hold") return Hold(args[1], args.size() > 2 ? _wtof(args[2].c_str()) : 10);
     if (verb == L"hotkey") return args[1].empty() ? Fail(L"no letter") : Hotkey(args[1][0]);
 
     const Selector selector = Parse(args[1]);

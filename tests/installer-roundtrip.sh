@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the setup program (the product's, or the x86_64 build's test one) silently into a
-# stand-in player's folder under Wine, checks that the hotkey opens the folder dialog in the
-# player, then uninstalls silently and checks that the COM class and both files are gone. Exit 77: skipped (Wine here cannot run
-# programs of this build's architecture).
+# stand-in player's folder under Wine: over a newer copy it stops, over an older copy in use
+# it stops, and once that copy is free it replaces it. It checks that the hotkey opens the
+# folder dialog in the player, then uninstalls silently and checks that the COM class and
+# both files are gone. Exit 77: skipped (Wine here cannot run programs of this build's
+# architecture).
 set -uo pipefail
-wine_works=$1 wine_run=$2 setup=$3 player=$4 driver=$5 work=$6
+wine_works=$1 wine_run=$2 setup=$3 player=$4 driver=$5 work=$6 dll=$7
 if [ "$wine_works" != ON ]; then
     echo "skipped: Wine here cannot run $(basename "$setup")"
     exit 77
@@ -14,9 +16,34 @@ run() { timeout 60 "$wine_run" "$@"; }
 winpath() { echo "Z:$(realpath -m "$1" | sed 's|/|\\|g')"; }
 registered() { run reg query 'HKCR\DirhoardEx.clsDirhoardEx' >/dev/null 2>&1; }
 
-rm -rf "$work"; mkdir -p "$work/Winamp"
+plugins=$work/Winamp/Plugins
+rm -rf "$work"; mkdir -p "$plugins"
 cp "$player" "$work/Winamp/Winamp.exe"
-run "$setup" /S "/D=$(winpath "$work/Winamp")" || fail "silent install failed"
+install() { run "$setup" /S "/D=$(winpath "$work/Winamp")"; }
+# The built DLL with another file version (MAJOR.MINOR.0.0) in its version resource.
+copy_as_version() {
+    cp "$dll" "$3"
+    MS=$(($1 << 16 | $2)) perl -0777 -pi -e 's/(\xBD\x04\xEF\xFE.{4}).{4}/$1.pack("V", $ENV{MS})/se' "$3"
+}
+
+copy_as_version 9 0 "$work/newer.dll"
+cp "$work/newer.dll" "$plugins/DirhoardEx.dll"
+install && fail "silent setup went on over a newer DirhoardEx.dll"
+cmp -s "$work/newer.dll" "$plugins/DirhoardEx.dll" || fail "silent setup replaced a newer DirhoardEx.dll"
+[ ! -e "$plugins/gen_dirhoardex.dll" ] || fail "setup installed gen_dirhoardex.dll beside a newer DirhoardEx.dll"
+
+copy_as_version 0 9 "$work/older.dll"
+cp "$work/older.dll" "$plugins/DirhoardEx.dll"
+timeout 60 "$wine_run" "$driver" hold "$(winpath "$plugins/DirhoardEx.dll")" 50 &
+holder_pid=$!
+run "$driver" wait "holding DirhoardEx.dll" 20 || fail "nothing could hold the older DirhoardEx.dll"
+install && fail "silent setup went on while the older DirhoardEx.dll was in use"
+cmp -s "$work/older.dll" "$plugins/DirhoardEx.dll" || fail "the older DirhoardEx.dll changed while in use"
+run "$driver" close "holding DirhoardEx.dll"
+wait $holder_pid || fail "the program holding DirhoardEx.dll did not end cleanly"
+
+install || fail "silent install over the older copy failed"
+cmp -s "$dll" "$plugins/DirhoardEx.dll" || fail "the older DirhoardEx.dll was not replaced"
 for f in DirhoardEx.dll gen_dirhoardex.dll "Uninstall DirhoardEx.exe"; do
     [ -f "$work/Winamp/Plugins/$f" ] || fail "Plugins/$f was not installed"
 done
@@ -42,4 +69,4 @@ done
 registered && fail "DirhoardEx.clsDirhoardEx is still registered after uninstall"
 run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' >/dev/null 2>&1 \
     && fail "still in Add/Remove Programs"
-echo "installer round trip: installed, hotkey opened the dialog, uninstalled cleanly"
+echo "installer round trip: kept a newer copy, waited for an older one in use, replaced it, hotkey opened the dialog, uninstalled cleanly"

@@ -180,29 +180,21 @@ TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderNeitherWinsNorIsRemovedByUni
     EXPECT_EQ(test::RunRegsvr32(true, old), 0u);
 }
 
-TEST_F(HostPlugin, UninstallDeclinedChangesNothing) {
-    Install();
-    ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);
-    Load();
-    ASSERT_EQ(plugins.Count(), 1u);
-    ASSERT_TRUE(plugins.CanUninstall(0));
-
-    const auto boxes = Uninstall([](const std::wstring &) { return IDNO; }, Plugins::Uninstalled::Kept);
-    ASSERT_EQ(boxes.size(), 1u) << "only the question";
-    EXPECT_EQ(boxes[0].text.rfind(L"Uninstall Dirhoard+ from\n    " + folder + L"?", 0), 0u) << boxes[0].text;
-    EXPECT_TRUE(test::FileExists(serverFile));
-    EXPECT_EQ(test::RegisteredFile(), serverFile);
-    EXPECT_TRUE(Removal::Pending(removalList).empty());
-    EXPECT_TRUE(plugins.CanUninstall(0)) << "still offered";
-    EXPECT_EQ(test::RunRegsvr32(true, serverFile), 0u);
-}
-
-TEST_F(HostPlugin, UninstallRemovesItsRegistrationAndDllStopsAndForgetsTheSettingsWhenAsked) {
+TEST_F(HostPlugin, UninstallAsksFirstThenRemovesRegistrationAndDllStopsAndForgetsSettingsIfAsked) {
     Install();
     ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);  // as a setup program does
     test::SetSetting(L"Config", L"HotKey", L"J");
     Load();
     ASSERT_EQ(plugins.Count(), 1u);
+    ASSERT_TRUE(plugins.CanUninstall(0));
+
+    const auto declined = Uninstall([](const std::wstring &) { return IDNO; }, Plugins::Uninstalled::Kept);
+    ASSERT_EQ(declined.size(), 1u) << "only the question";
+    EXPECT_EQ(declined[0].text.rfind(L"Uninstall Dirhoard+ from\n    " + folder + L"?", 0), 0u) << declined[0].text;
+    EXPECT_TRUE(test::FileExists(serverFile));
+    EXPECT_EQ(test::RegisteredFile(), serverFile);
+    EXPECT_TRUE(Removal::Pending(removalList).empty());
+    EXPECT_TRUE(plugins.CanUninstall(0)) << "still offered";
 
     const auto boxes = Uninstall([](const std::wstring &text) { return text.rfind(L"Keep", 0) == 0 ? IDNO : IDYES; },
                                  Plugins::Uninstalled::AtNextStart);
