@@ -44,21 +44,20 @@ void AddFolderToPlaylist(std::wstring_view folder, HWND owner) {
     // second walk would free the buffers that record points into.
     static bool walking = false;
     if (walking) return;
-    walking = true;
     WalkResult result;
-    try {
+    {
+        // However the walk ends, its buffers go with it: the record must not point into them.
+        struct Walking {
+            Walking() { walking = true; }
+            ~Walking() {
+                PlayFileRecord.lpData = nullptr;
+                PlayFileRecord.cbData = 0;
+                walking = false;
+            }
+        } during;
         FolderWalker walker(modGlobalDefinitions::hWndWinamp, PlayFileRecord);
         result = walker.Walk(folder, RecurseSubfolders);
-    } catch (...) {
-        walking = false;
-        PlayFileRecord.lpData = nullptr;
-        PlayFileRecord.cbData = 0;
-        throw;
     }
-    // The walker's buffers are gone: the record must not point into them.
-    PlayFileRecord.lpData = nullptr;
-    PlayFileRecord.cbData = 0;
-    walking = false;
     if (result.unreadable) ShowUnreadableNotice(owner, result);
 }
 }
