@@ -4,6 +4,7 @@
 #include "Bstr.h"
 #include "Module.h"
 #include "config/frmDirhoardEx.h"
+#include "folders/BackgroundWalk.h"
 #include "hook/modWinampWindowProc.h"
 #include "modGlobalDefinitions.h"
 
@@ -18,7 +19,11 @@ HRESULT clsDirhoardEx::Create(REFIID iid, void **out) {
 }
 
 clsDirhoardEx::clsDirhoardEx() { Module::AddRef(); }
-clsDirhoardEx::~clsDirhoardEx() { Module::Release(); }
+clsDirhoardEx::~clsDirhoardEx() {
+    // The host lets go of us: a walk it started through us ends here.
+    modDirhoardEx::StopWalk();
+    Module::Release();
+}
 
 STDMETHODIMP clsDirhoardEx::QueryInterface(REFIID iid, void **out) {
     if (!out) return E_POINTER;
@@ -129,6 +134,7 @@ STDMETHODIMP clsDirhoardEx::Configure() {
 
 STDMETHODIMP clsDirhoardEx::Quit() {
     return ComBarrier([&]() -> HRESULT {
+        modDirhoardEx::StopWalk();
         ConfigWindow().Shutdown();
         return S_OK;
     });

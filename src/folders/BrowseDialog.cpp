@@ -1,6 +1,8 @@
-// The shell's folder dialog turned into an adding tool: BrowseCallback customises it at its
-// start and follows the selection, BrowseDialogProc sits in front of its own procedure.
+// The shell's folder dialog turned into an adding tool: ShowFolderBrowser opens it,
+// BrowseCallback customises it at its start and follows the selection, BrowseDialogProc sits
+// in front of its own procedure.
 #include <shlobj.h>
+#include <commctrl.h>
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -17,6 +19,10 @@ constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v
 
 // The dialog's window while it is open, for closing it from outside.
 HWND openDialog = nullptr;
+// Between the call into the shell and the dialog's first callback the guard is not set yet.
+bool browsing = false;
+// The line under the tree that shows a walk's progress; hidden until the first walk.
+HWND progressLabel = nullptr;
 
 // A network folder whose server is off can take the platform tens of seconds to refuse.
 constexpr DWORD kNetworkCheckMs = 1000;
@@ -30,6 +36,55 @@ void LoadSelectedPath() {
     std::copy_n(stored.data(), n, SelectedPath);
     std::fill(SelectedPath + n, SelectedPath + kPathChars, L' ');
     SelectedPath[kPathChars] = L'\0';
+}
+
+// The child that holds the folder tree: the tree itself, or the shell's control around it.
+HWND TreeHolder(HWND dialog) {
+    for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); child;
+         child = FindWindowExW(dialog, child, nullptr, nullptr)) {
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        if (lstrcmpiW(name, WC_TREEVIEWW) == 0 || FindWindowExW(child, nullptr, WC_TREEVIEWW, nullptr)) return child;
+    }
+    return nullptr;
+}
+
+HWND FindTree(HWND dialog) {
+    HWND holder = TreeHolder(dialog);
+    if (HWND inner = holder ? FindWindowExW(holder, nullptr, WC_TREEVIEWW, nullptr) : nullptr) return inner;
+    return holder;
+}
+
+RECT ChildRect(HWND dialog, HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+// One line between the tree and the buttons, as wide as the tree; the tree gives up the room
+// where the dialog left too little.
+void PlaceProgress(HWND dialog) {
+    HWND tree = TreeHolder(dialog), addDir = GetDlgItem(dialog, IDOK);
+    if (!progressLabel || !tree || !addDir) return;
+    TEXTMETRICW metrics{};
+    if (HDC dc = GetDC(progressLabel)) {
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(progressLabel, WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(progressLabel, dc);
+    }
+    const int height = metrics.tmHeight + 2;
+    RECT treeRect = ChildRect(dialog, tree);
+    const RECT buttonRect = ChildRect(dialog, addDir);
+    if (buttonRect.top - treeRect.bottom < height + 4) {
+        treeRect.bottom = buttonRect.top - height - 4;
+        SetWindowPos(tree, nullptr, 0, 0, treeRect.right - treeRect.left, treeRect.bottom - treeRect.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const int top = treeRect.bottom + (buttonRect.top - treeRect.bottom - height) / 2;
+    SetWindowPos(progressLabel, nullptr, treeRect.left, top, treeRect.right - treeRect.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OnInitialized(HWND dialog) {
@@ -52,6 +107,10 @@ void OnInitialized(HWND dialog) {
                                        dialog, nullptr, Module::Instance(), nullptr);
     RecurseSubfolders = Settings::LoadRecurse();
     if (RecurseSubfolders) SendMessageA(hWndRecurseCheck, BM_SETCHECK, BST_CHECKED, 0);
+    progressLabel = CreateWindowExW(0, L"Static", L"", WS_CHILD | SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS | SS_NOPREFIX,
+                                    0, 0, 0, 0, dialog, nullptr, Module::Instance(), nullptr);
+    SendMessageW(progressLabel, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+    PlaceProgress(dialog);
 }
 
 void OnSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item) {
@@ -61,8 +120,9 @@ void OnSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item) {
         AddDirDisabled = true;
         return;
     }
+    // The walk's own folder was copied: a new selection is for the next press.
     std::copy_n(PathScratch, kPathChars, SelectedPath);
-    if (AddDirDisabled) {
+    if (AddDirDisabled && !IsWalking()) {
         SendMessageW(dialog, BFFM_ENABLEOK, 0, 1);
         AddDirDisabled = false;
     }
@@ -73,11 +133,14 @@ LRESULT PassOn(WNDPROC own, HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    StopWalk();
     const WNDPROC own = PrevDialogProc;
     SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     PrevDialogProc = nullptr;
     hWndRecurseCheck = nullptr;
+    progressLabel = nullptr;
     openDialog = nullptr;
+    // However the writing ends, the dialog's own procedure must see its WM_DESTROY.
     CallbackBarrier(0, [] {
         Settings::StorePath(PathIn(SelectedPath));
         Settings::StoreRecurse(RecurseSubfolders);
@@ -86,15 +149,56 @@ LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
     return PassOn(own, dialog, WM_DESTROY, wParam, lParam);
 }
 
+std::wstring FilesText(size_t files) {
+    return std::to_wstring(files) + (files == 1 ? L" file" : L" files");
+}
+
+void ShowProgress(size_t sent, std::wstring_view folder, bool running) {
+    if (!progressLabel) return;
+    std::wstring text = running ? L"Adding: " + FilesText(sent) + L", reading " + std::wstring(folder)
+                                : L"Added " + FilesText(sent) + L".";
+    SetWindowTextW(progressLabel, text.c_str());
+    // Wine's dialog enables "Add Dir" again after a selection change, also during a walk.
+    if (HWND addDir = GetDlgItem(openDialog, IDOK); running && IsWindowEnabled(addDir)) EnableWindow(addDir, FALSE);
+}
+
+// Brings the cursor's shape up to date where it is, without waiting for the mouse to move.
+void RefreshCursor() {
+    POINT at;
+    if (GetCursorPos(&at)) SetCursorPos(at.x, at.y);
+}
+
+// While the walk runs the dialog stays live, but neither "Add Dir" nor the check box works.
+void SetWalking(HWND dialog, bool walking) {
+    HWND addDir = GetDlgItem(dialog, IDOK);
+    const HWND focus = GetFocus();
+    if (walking && (focus == addDir || focus == hWndRecurseCheck)) {
+        // A disabled control cannot keep the focus, and Escape needs a place to go.
+        if (HWND tree = FindTree(dialog)) SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
+    }
+    EnableWindow(addDir, !walking && !AddDirDisabled);
+    EnableWindow(hWndRecurseCheck, !walking);
+    if (walking && progressLabel) ShowWindow(progressLabel, SW_SHOWNA);
+    RefreshCursor();
+}
+
 void OnAddDir(HWND dialog) {
-    // Wine's dialog enables the button again for a selection without a path: it must add nothing.
-    if (AddDirDisabled) return;
-    CallbackBarrier(0, [dialog] {
-        // The record's default kind; the sender sets each record's own as it points it.
-        PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
-        AddFolderToPlaylist(PathIn(SelectedPath), dialog);
-        return 0;
-    });
+    // Wine's dialog enables the button again for a selection without a path: it must add
+    // nothing. A press while a walk runs (a posted one: the button is disabled) adds nothing.
+    if (AddDirDisabled || IsWalking()) return;
+    // The design's default kind; each record goes out with the kind the sender gave it.
+    PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
+    SetWalking(dialog, true);
+    struct Done {
+        HWND dialog;
+        ~Done() {
+            if (IsWindow(dialog) && openDialog == dialog) SetWalking(dialog, false);
+        }
+    } done{dialog};
+    WalkWatch watch;
+    watch.dialog = dialog;
+    watch.progress = ShowProgress;
+    AddFolderToPlaylist(PathIn(SelectedPath), watch);
 }
 
 LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
@@ -104,8 +208,26 @@ LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
         // Swallowed: the dialog stays open for the next folder.
         OnAddDir(dialog);
         return 0;
+    } else if (LOWORD(wParam) == IDCANCEL) {
+        // "Finish" during a walk ends the walk, then the dialog as always.
+        StopWalk();
     }
     return PassOn(PrevDialogProc, dialog, WM_COMMAND, wParam, lParam);
+}
+
+LRESULT OnSetCursor(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    // Over the dialog and its controls: working, yet still usable.
+    if (IsWalking() && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+        return TRUE;
+    }
+    return PassOn(PrevDialogProc, dialog, WM_SETCURSOR, wParam, lParam);
+}
+
+LRESULT OnSize(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = PassOn(PrevDialogProc, dialog, WM_SIZE, wParam, lParam);
+    PlaceProgress(dialog);
+    return result;
 }
 }
 
@@ -162,11 +284,31 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
     });
 }
 
+void ShowFolderBrowser() {
+    if (PrevDialogProc || browsing) return;
+    std::fill_n(SelectedPath, kPathChars, L' ');
+    SelectedPath[kPathChars] = L'\0';
+    std::copy_n(SelectedPath, kPathChars + 1, PathScratch);
+
+    BROWSEINFOW request{};
+    request.ulFlags = BIF_NEWDIALOGSTYLE;
+    request.lpfn = BrowseCallback;
+    browsing = true;
+    struct Done {
+        ~Done() { browsing = false; }
+    } done;
+    ItemList chosen(SHBrowseForFolderW(&request));
+}
+
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY: return OnDestroy(dialog, wParam, lParam);
-    case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
-    default: return PassOn(PrevDialogProc, dialog, message, wParam, lParam);
-    }
+    return CallbackBarrier<LRESULT>(0, [&]() -> LRESULT {
+        switch (message) {
+        case WM_DESTROY: return OnDestroy(dialog, wParam, lParam);
+        case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
+        case WM_SETCURSOR: return OnSetCursor(dialog, wParam, lParam);
+        case WM_SIZE: return OnSize(dialog, wParam, lParam);
+        default: return PassOn(PrevDialogProc, dialog, message, wParam, lParam);
+        }
+    });
 }
 }

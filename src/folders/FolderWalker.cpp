@@ -1,9 +1,12 @@
 #include "FolderWalker.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 
 namespace modDirhoardEx {
+FindFirstFunction FindFirstListing = FindFirstFileExW;
+
 namespace {
 bool IsDotEntry(const wchar_t *name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
@@ -19,16 +22,18 @@ wchar_t FolderKind(const WIN32_FIND_DATAW &entry) {
     return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? kLinkFolder : kPlainFolder;
 }
 
-// Basic information and large fetches where the system knows them (Windows 7 on); once the
-// system has refused them, the plain listing from then on.
+// Basic information and large fetches where the system knows them (Windows 7 on). A system
+// that refuses them (ERROR_INVALID_PARAMETER, before Windows 7) refuses them every time, so
+// after its first refusal the process asks only for the plain listing.
+std::atomic<bool> plainOnly{false};
+
 HANDLE FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) {
-    static bool plainOnly = false;
-    if (!plainOnly) {
-        HANDLE h = FindFirstFileExW(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+    if (!plainOnly.load(std::memory_order_relaxed)) {
+        HANDLE h = FindFirstListing(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                     FIND_FIRST_EX_LARGE_FETCH);
         if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return h;
     }
-    HANDLE h = FindFirstFileExW(pattern, FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
+    HANDLE h = FindFirstListing(pattern, FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
     if (h != INVALID_HANDLE_VALUE) plainOnly = true;
     return h;
 }
@@ -43,8 +48,11 @@ bool IsInside(std::wstring_view inner, std::wstring_view outer) {
 }
 }
 
-FolderWalker::FolderWalker(HWND player, COPYDATASTRUCT &record, TypeLookup lookup, size_t levelBudget)
-    : sender_(player, record), types_(lookup), budget_(levelBudget) {}
+FolderWalker::FolderWalker(HWND player, COPYDATASTRUCT &record, size_t levelBudget)
+    : sender_(player, record), budget_(levelBudget) {}
+
+FolderWalker::FolderWalker(WalkFeed &feed, COPYDATASTRUCT &record, size_t levelBudget)
+    : feed_(&feed), sender_(feed, record), budget_(levelBudget) {}
 
 WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse) {
     result_ = {};
@@ -66,6 +74,10 @@ WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse) {
     size_t depth = 0;
     for (;;) {
         Level &level = levels_[depth];
+        if (Stopping()) {
+            for (Level &open : levels_) open.listing.Reset();
+            break;
+        }
         if (recurse_ && NextSubfolder(level, entry)) {
             Enter(entry, depth + 1);
             if (path_.Length() != level.length) ++depth;
@@ -89,6 +101,7 @@ bool FolderWalker::Open(size_t depth, size_t mark, bool link, bool exact) {
     level.length = path_.Length();
     level.link = link;
     level.exact = exact;
+    if (feed_) feed_->Reading(path_.Ordinary());
     if (!ReadLevel(level)) {
         NoteUnreadable();
         return false;
@@ -190,8 +203,10 @@ bool FolderWalker::NextSubfolder(Level &level, std::wstring &entry) {
 void FolderWalker::SendFiles(Level &level) {
     if (!level.filesOverflow) {
         for (const wchar_t *name = level.files.c_str(), *end = name + level.files.size(); name < end;
-             name += std::wcslen(name) + 1)
+             name += std::wcslen(name) + 1) {
+            if (Stopping()) return;
             SendFile(name, level.exact);
+        }
         return;
     }
     const bool listed = ForEachEntry([&](const WIN32_FIND_DATAW &entry) {
@@ -270,6 +285,7 @@ bool FolderWalker::ForEachEntry(F &&visit) {
     // A drive root without entries lists nothing at all, not even "." and "..".
     if (!find) return error == ERROR_FILE_NOT_FOUND;
     do {
+        if (Stopping()) return true;
         if (!IsDotEntry(entry.cFileName)) visit(entry);
     } while (FindNextFileW(find.Get(), &entry));
     return GetLastError() == ERROR_NO_MORE_FILES;

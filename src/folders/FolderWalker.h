@@ -18,6 +18,21 @@ struct WalkResult {
     std::vector<std::wstring> firstUnreadable;  // the first few of them, ordinary paths
 };
 
+// A walk fed to another thread: records go to Take instead of the player, the walk asks
+// Stopped between entries and ends where it is, and it names each folder before listing it.
+class WalkFeed : public RecordSink {
+public:
+    virtual bool Stopped() const = 0;
+    virtual void Reading(std::wstring_view folder) = 0;
+
+protected:
+    ~WalkFeed() = default;
+};
+
+// Lists a folder as FindFirstFileExW does. Tests and the benchmark put a slow share here.
+using FindFirstFunction = HANDLE(WINAPI *)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD);
+extern FindFirstFunction FindFirstListing;
+
 class FolderWalker {
 public:
     static constexpr size_t kNamedUnreadable = 5;
@@ -25,8 +40,8 @@ public:
     // more is listed a second time instead, so memory follows depth, not file count.
     static constexpr size_t kLevelBudget = 32 * 1024;
 
-    FolderWalker(HWND player, COPYDATASTRUCT &record, TypeLookup lookup = TypeLookup::PerExtension,
-                 size_t levelBudget = kLevelBudget);
+    FolderWalker(HWND player, COPYDATASTRUCT &record, size_t levelBudget = kLevelBudget);
+    FolderWalker(WalkFeed &feed, COPYDATASTRUCT &record, size_t levelBudget = kLevelBudget);
     WalkResult Walk(std::wstring_view folder, bool recurse);
     const MediaTypes &Types() const { return types_; }
 
@@ -47,7 +62,11 @@ private:
         bool link = false;
         // The ordinary form of the path names something else (see NeedsExactName).
         bool exact = false;
-        // Subfolders (each led by its kind) and media files, NUL-separated.
+        // The names kept from the folder's one listing, each ended by a NUL; a subfolder's
+        // name is led by its kind ('d' plain, 'l' a link). For subfolders "CD1", "Live" (a
+        // junction) and files "a.mp3", "b.mp3":
+        //     dirs  = "dCD1\0lLive\0"    nextDir moves from 0 to 5 to 11
+        //     files = "a.mp3\0b.mp3\0"
         std::wstring dirs, files;
         bool dirsOverflow = false, filesOverflow = false;
         size_t nextDir = 0;  // offset in dirs of the next subfolder to enter
@@ -67,8 +86,10 @@ private:
     void Keep(Level &level, std::wstring &names, bool &overflow, wchar_t kind, const wchar_t *name) const;
     template <class F> bool ForEachEntry(F &&visit);
     void NoteUnreadable();
+    bool Stopping() const { return feed_ && feed_->Stopped(); }
 
     LongPath path_;
+    WalkFeed *feed_ = nullptr;
     PlaySender sender_;
     MediaTypes types_;
     size_t budget_;

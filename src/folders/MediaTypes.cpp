@@ -36,7 +36,6 @@ bool MediaTypes::Ask(LongPath &folder, const wchar_t *name, bool exact) {
 }
 
 bool MediaTypes::IsMedia(LongPath &folder, const wchar_t *name, bool exact) {
-    if (lookup_ == TypeLookup::PerFile) return Ask(folder, name, exact);
     const std::wstring_view extension = ExtensionOf(name);
     if (auto it = known_.find(extension); it != known_.end()) return it->second;
     const bool media = Ask(folder, name, exact);

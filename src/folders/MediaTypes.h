@@ -1,6 +1,6 @@
 #pragma once
 // Which files are Winamp media files: the shell's type description, looked up once per
-// extension and kept for one "Add Dir" press, or (for comparison) once per file.
+// extension and kept for one "Add Dir" press.
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -9,8 +9,6 @@
 namespace modDirhoardEx {
 inline constexpr wchar_t kMediaType[] = L"Winamp media file";
 
-enum class TypeLookup { PerExtension, PerFile };
-
 // The shell's verdict on one file: its type description equals "Winamp media file",
 // exactly. `file` holds the file's path, `name` its name; `exact` when the path's ordinary
 // form names something else.
@@ -18,7 +16,6 @@ bool ShellSaysMedia(LongPath &file, const wchar_t *name, bool exact);
 
 class MediaTypes {
 public:
-    explicit MediaTypes(TypeLookup lookup) : lookup_(lookup) {}
     // `folder` holds the folder the file `name` lies in; it is left as it was.
     bool IsMedia(LongPath &folder, const wchar_t *name, bool exact);
     // Forget what the shell said: registry changes count from the next press on.
@@ -32,7 +29,6 @@ private:
     };
     bool Ask(LongPath &folder, const wchar_t *name, bool exact);
 
-    TypeLookup lookup_;
     size_t lookups_ = 0;
     std::unordered_map<std::wstring, bool, Hash, std::equal_to<>> known_;
 };

@@ -44,6 +44,7 @@ void PlaySender::Send(LongPath &file, bool exact) {
         const std::wstring_view shortPath = ShortForm(file);
         PointFallback(record_, file.Ordinary(), shortPath, ansi_);
     }
-    WinampHost::Send(player_, record_);
+    if (sink_) sink_->Take(record_);
+    else WinampHost::Send(player_, record_);
 }
 }

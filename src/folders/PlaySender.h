@@ -13,16 +13,30 @@ bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi
 // path itself as UTF-16. `path` must be followed by a NUL in memory.
 void PointFallback(COPYDATASTRUCT &record, std::wstring_view path, std::wstring_view shortPath, std::string &ansi);
 
+// Where a walk's records go instead of the player: a walk on a worker thread collects them
+// for the interface thread to send.
+class RecordSink {
+public:
+    // `record` and what it points to last for the call only.
+    virtual void Take(const COPYDATASTRUCT &record) = 0;
+
+protected:
+    ~RecordSink() = default;
+};
+
 class PlaySender {
 public:
     PlaySender(HWND player, COPYDATASTRUCT &record) : player_(player), record_(record) {}
+    PlaySender(RecordSink &sink, COPYDATASTRUCT &record) : sink_(&sink), record_(record) {}
     // `file` holds the file's path; `exact` when its ordinary form names something else.
+    // Points the record at the file's play-file form (setting its kind) and sends it.
     void Send(LongPath &file, bool exact);
 
 private:
     std::wstring_view ShortForm(LongPath &file);
 
-    HWND player_;
+    HWND player_ = nullptr;
+    RecordSink *sink_ = nullptr;
     COPYDATASTRUCT &record_;
     std::string ansi_;
     std::wstring short_;

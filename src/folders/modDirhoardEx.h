@@ -1,9 +1,17 @@
 #pragma once
 // The stay-open folder browser and the walker behind its "Add Dir" button, with the state
 // they share. Used on the player's interface thread only.
+//
+// From the hotkey to the playlist:
+//   hook      WinampWindowProc, WM_HOTKEY      -> ShowFolderBrowser          (BrowseDialog.cpp)
+//   dialog    BrowseCallback / BrowseDialogProc, "Add Dir" -> AddFolderToPlaylist (modDirhoardEx.cpp)
+//   walk      RunWalk: a worker lists with FolderWalker   (BackgroundWalk.cpp, FolderWalker.cpp)
+//   sender    PlaySender prepares each record on the worker (PlaySender.cpp)
+//   player    this thread sends each one: WinampHost::Send, WM_COPYDATA (WinampHost.cpp)
 #include <windows.h>
 #include <string>
 #include <string_view>
+#include "BackgroundWalk.h"
 
 namespace modDirhoardEx {
 inline constexpr size_t kPathChars = 260;
@@ -28,9 +36,10 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM dat
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Sends the media files of `folder` (and of its subfolders when RecurseSubfolders is set)
-// to the player; afterwards one warning box, owned by `owner`, names folders that could
-// not be read.
-void AddFolderToPlaylist(std::wstring_view folder, HWND owner = nullptr);
+// to the player, dispatching this thread's messages meanwhile, and returns when they are all
+// sent or the walk was stopped. Afterwards one warning box, owned by `watch.dialog`, names
+// folders that could not be read. Ignored while a walk runs.
+void AddFolderToPlaylist(std::wstring_view folder, const WalkWatch &watch = {});
 
 // Whether `path` is a folder. A network path is checked on a thread of its own, and counts
 // as none when the answer takes longer than `timeoutMs`.

@@ -26,7 +26,8 @@ void OnDestroy() {
     // The stored handle, not the message's: the hook was placed on hWndWinamp.
     SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PrevWinampProc));
     hookedWindow = nullptr;
-    // Without the player there is nothing left to add to.
+    // Without the player there is nothing left to add to: not one more record.
+    modDirhoardEx::StopWalk();
     modDirhoardEx::CloseFolderBrowser();
 }
 

@@ -16,7 +16,6 @@
 #include "modGlobalDefinitions.h"
 
 using modDirhoardEx::FolderWalker;
-using modDirhoardEx::TypeLookup;
 using modDirhoardEx::WalkResult;
 
 namespace {
@@ -67,7 +66,7 @@ protected:
     void TearDown() override { modGlobalDefinitions::hWndWinamp = nullptr; }
 
     WalkResult Run(const std::wstring &folder, bool recurse, size_t budget = FolderWalker::kLevelBudget) {
-        FolderWalker walker(player.Window(), record, TypeLookup::PerExtension, budget);
+        FolderWalker walker(player.Window(), record, budget);
         return walker.Walk(folder, recurse);
     }
     // The sample folder: A with a1, a2 and subfolder B with b1.
