@@ -91,6 +91,13 @@ DialogVisit Visit(const std::wstring &folder) {
 }
 }
 
+std::wstring ProgressText(HWND dialog) {
+    for (HWND child = FindWindowExW(dialog, nullptr, L"Static", nullptr); child;
+         child = FindWindowExW(dialog, child, L"Static", nullptr))
+        if (IsWindowVisible(child) && WindowText(child).starts_with(L"Add")) return WindowText(child);
+    return {};
+}
+
 HWND FolderTree(HWND dialog) {
     if (HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr)) return tree;
     for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); child;

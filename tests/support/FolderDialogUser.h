@@ -28,6 +28,9 @@ DialogVisit AddAndFinish(const std::wstring &folder);
 // The same from a second thread while this thread pumps its messages, as the player does.
 DialogVisit VisitByHotKeyWhilePumping(WORD letter, const std::wstring &folder);
 
+// The line that shows a walk's progress, once one has started.
+std::wstring ProgressText(HWND dialog);
+
 // The folder tree of the dialog, and the text of its selected item.
 HWND FolderTree(HWND dialog);
 std::wstring SelectedInTree(HWND dialog);

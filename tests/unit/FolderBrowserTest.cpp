@@ -6,9 +6,12 @@
 #include <commctrl.h>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 #include "FolderDialogUser.h"
 #include "Handles.h"
+#include "ListingGate.h"
+#include "Module.h"
 #include "MediaType.h"
 #include "Registry.h"
 #include "Settings.h"
@@ -34,6 +37,13 @@ struct Seen {
     std::wstring treeSelection;
     bool selected = false;
     bool pressed = false;
+    // During a walk held at a slow folder.
+    bool held = false;
+    std::wstring progress, caption;
+    bool addDirEnabled = true, checkEnabled = true, canUnload = true;
+    LRESULT cursorSet = 0;
+    // After it.
+    bool endedOpen = false, addDirBack = false, checkBack = false;
 };
 
 // A window on the test thread that opens the browser when told to, as the hotkey hook does.
@@ -183,6 +193,91 @@ TEST_F(FolderBrowser, APressWhileAWalkRunsIsIgnored) {
     EXPECT_TRUE(seen.selected);
     EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
     EXPECT_EQ(modDirhoardEx::PlayFileRecord.lpData, nullptr);
+}
+
+// A walk held at its second subfolder's listing, with the first subfolder's files sent.
+class WalkingBrowser : public FolderBrowser {
+protected:
+    void SetUp() override {
+        FolderBrowser::SetUp();
+        c1 = tree.File(L"A\\C\\c1.dhm");
+        const Paths order = test::ListedSubfolders(tree.Path(L"A"));
+        ASSERT_EQ(order.size(), 2u);
+        sentFirst = order[0] == tree.Path(L"A\\B") ? b1 : c1;
+        slow = order[1];
+        gate = std::make_unique<test::ListingGate>(slow);
+        Settings::StorePath(tree.Path(L"A"));
+        Settings::StoreRecurse(true);
+    }
+    // Presses "Add Dir" as a click does, without waiting for the walk, and waits until the
+    // walk is held with the first file sent and shown.
+    bool StartHeldWalk(HWND dialog, Seen &s) {
+        HWND addDir = Button(dialog, L"Add Dir");
+        if (!addDir || !test::SelectFolder(dialog, tree.Path(L"A"))) return false;
+        PostMessageW(addDir, BM_CLICK, 0, 0);
+        const std::wstring shown = L"Adding: 1 file, reading " + slow;
+        return gate->Reached(test::kTimeoutMs) &&
+               test::PollUntil([&] { return (s.progress = test::ProgressText(dialog)) == shown; });
+    }
+
+    std::wstring c1, sentFirst, slow;
+    std::unique_ptr<test::ListingGate> gate;
+};
+
+TEST_F(WalkingBrowser, AWalkShowsItsProgressKeepsTheDialogLiveAndEscapeStopsItWithTheDialogOpen) {
+    const Seen seen = Open([&](HWND dialog, Seen &s) {
+        if (!(s.held = StartHeldWalk(dialog, s))) return;
+        HWND addDir = Button(dialog, L"Add Dir"), check = Button(dialog, L"Recurse subdirectories");
+        s.addDirEnabled = IsWindowEnabled(addDir) != FALSE;
+        s.checkEnabled = IsWindowEnabled(check) != FALSE;
+        s.caption = test::WindowText(dialog);
+        s.canUnload = Module::CanUnload();
+        s.cursorSet = SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        // Neither a posted "Add Dir" nor the hotkey starts anything while the walk runs.
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        SendMessageW(opener, WM_APP, 0, 0);
+        s.dialogsAfterSecondOpen = test::CountWindows(kCaption);
+        // Escape, typed where the focus is, stops the walk; the held listing then ends.
+        // Queued for the tree, which has the focus, as the keyboard queues it.
+        PostMessageW(test::FolderTree(dialog), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        gate->Open();
+        s.addDirBack = test::PollUntil([&] { return IsWindowEnabled(addDir) != FALSE; });
+        s.checkBack = IsWindowEnabled(check) != FALSE;
+        s.endedOpen = IsWindowVisible(dialog) != FALSE;
+        s.progress = test::ProgressText(dialog);
+        test::Click(Button(dialog, L"Finish"));
+    });
+    ASSERT_TRUE(seen.found);
+    ASSERT_TRUE(seen.held) << testing::PrintToString(seen.progress);
+    EXPECT_FALSE(seen.addDirEnabled);
+    EXPECT_FALSE(seen.checkEnabled);
+    EXPECT_EQ(seen.caption, kCaption);
+    EXPECT_FALSE(seen.canUnload);
+    EXPECT_EQ(seen.cursorSet, TRUE);
+    EXPECT_EQ(seen.dialogsAfterSecondOpen, 1);
+    EXPECT_TRUE(seen.addDirBack);
+    EXPECT_TRUE(seen.checkBack);
+    EXPECT_TRUE(seen.endedOpen);
+    EXPECT_EQ(seen.progress, L"Added 1 file.");
+    EXPECT_TRUE(seen.closed);
+    // What was sent stays; nothing after the stop, and the one walk only.
+    EXPECT_EQ(player.Paths(), (Paths{sentFirst}));
+    EXPECT_TRUE(Module::CanUnload());
+    EXPECT_EQ(modDirhoardEx::PlayFileRecord.lpData, nullptr);
+}
+
+TEST_F(WalkingBrowser, FinishDuringAWalkStopsItAndClosesStoringTheFolderAndTheBox) {
+    const Seen seen = Open([&](HWND dialog, Seen &s) {
+        if (!(s.held = StartHeldWalk(dialog, s))) return;
+        test::Click(Button(dialog, L"Finish"));
+        gate->Open();
+    });
+    ASSERT_TRUE(seen.held);
+    EXPECT_TRUE(seen.closed);
+    EXPECT_EQ(player.Paths(), (Paths{sentFirst}));
+    EXPECT_EQ(Settings::LoadPath(), tree.Path(L"A"));
+    EXPECT_TRUE(Settings::LoadRecurse());
+    EXPECT_EQ(test::WaitForMessageBox(modGlobalDefinitions::AppTitleW, nullptr, 0), nullptr);
 }
 
 TEST_F(FolderBrowser, OpensSelectingTheStoredFolder) {

@@ -6,6 +6,7 @@
 #include "ComPtr.h"
 #include "FreedMemory.h"
 #include "FolderDialogUser.h"
+#include "ListingGate.h"
 #include "MediaFolder.h"
 #include "Registry.h"
 #include "SecondThread.h"
@@ -235,5 +236,78 @@ TEST_F(PluginLifecycle, CtrlAltGOpensTheFolderDialogAndAddDirSendsTheFiles) {
     std::sort(paths.begin(), paths.end());
     const std::vector<std::wstring> expected{media.PathOf(L"one.dhmp"), media.PathOf(L"two.dhmp")};
     EXPECT_EQ(paths, expected);
+    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+}
+
+namespace {
+// A folder whose walk is held at its second subfolder's listing, the first one's file sent.
+struct HeldFolder {
+    test::MediaFolder media{{L"P\\p.dhmp", L"Q\\q.dhmp"}};
+    std::vector<std::wstring> order = test::ListedSubfolders(media.Path());
+    test::ListingGate gate{order.at(1)};
+    std::wstring first = order.at(0) + (order.at(0).ends_with(L"P") ? L"\\p.dhmp" : L"\\q.dhmp");
+};
+
+// Ctrl+Alt+G, the folder, "Add Dir" as a click does; once the walk is held, `during` runs on
+// the second thread. Then the walk may go on, and the dialog is ended if it is still open.
+bool DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during) {
+    std::atomic<bool> done{false}, reached{false};
+    test::SecondThread user([&] {
+        test::PressChord({VK_CONTROL, VK_MENU, 'G'});
+        HWND dialog = test::WaitForWindow(L"Dirhoard +");
+        HWND addDir = dialog ? test::FindChild(dialog, L"Button", L"Add Dir") : nullptr;
+        if (addDir && test::SelectFolder(dialog, held.media.Path())) {
+            PostMessageW(addDir, BM_CLICK, 0, 0);
+            reached = held.gate.Reached(test::kTimeoutMs) && test::PollUntil([&] {
+                return test::ProgressText(dialog) == L"Adding: 1 file, reading " + held.order.at(1);
+            });
+            if (reached) during();
+        }
+        held.gate.Open();
+        if (dialog) {
+            test::PollUntil([&] { return !IsWindow(dialog) || IsWindowEnabled(addDir); });
+            if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            test::PollUntil([&] { return !IsWindow(dialog); });
+        }
+        done = true;
+    });
+    test::PumpUntil([&] { return done.load(); }, 60000);
+    return reached;
+}
+}
+
+// The host's close (Quit, then the last release) arrives while a walk runs: the walk stops,
+// the object is freed, and nothing of the walk writes into it afterwards.
+TEST_F(PluginLifecycle, TheHostClosingDuringAWalkStopsItAndFreesTheObjectSafely) {
+    HeldFolder held;
+    Settings::StoreRecurse(true);
+    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ClosingHostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DirhoardExTestClosingHost";
+    RegisterClassW(&wc);
+    HWND hostWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    closing = plugin.Get();
+    closing->AddRef();
+    plugin.Reset();
+    test::FreedMemoryWatch freed;
+    EXPECT_TRUE(DuringAHeldWalk(held, [&] { PostMessageW(hostWindow, WM_APP, 0, 0); }));
+    EXPECT_EQ(closing, nullptr);
+    EXPECT_EQ(freed.WrittenAfterFree(), 0u);
+    DestroyWindow(hostWindow);
+    EXPECT_EQ(player.Paths(), (std::vector<std::wstring>{held.first}));
+    EXPECT_TRUE(IsFree('G'));
+}
+
+TEST_F(PluginLifecycle, ThePlayerClosingDuringAWalkStopsItAndClosesTheDialog) {
+    HeldFolder held;
+    Settings::StoreRecurse(true);
+    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
+    EXPECT_TRUE(DuringAHeldWalk(held, [&] { PostMessageW(player.Window(), WM_CLOSE, 0, 0); }));
+    EXPECT_EQ(test::CountWindows(L"Dirhoard +"), 0);
+    // Only what went before the close; the window is gone, and nothing was sent to it after.
+    EXPECT_EQ(player.Paths(), (std::vector<std::wstring>{held.first}));
+    EXPECT_TRUE(player.Destroyed());
     EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
 }

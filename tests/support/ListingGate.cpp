@@ -1,0 +1,52 @@
+#include "ListingGate.h"
+
+#include <vector>
+#include "Wait.h"
+#include "folders/FolderWalker.h"
+
+namespace test {
+namespace {
+std::wstring gated;
+HANDLE reached = nullptr, opened = nullptr;
+}
+
+ListingGate::ListingGate(std::wstring folder) {
+    gated = L"\\\\?\\" + folder + L"\\*";
+    reached = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    modDirhoardEx::FindFirstListing = Listing;
+}
+
+ListingGate::~ListingGate() {
+    Open();
+    modDirhoardEx::FindFirstListing = FindFirstFileExW;
+    // A walk still held here has had its timeout; it is let go before the events go.
+    Sleep(0);
+}
+
+bool ListingGate::Reached(DWORD timeoutMs) { return WaitForSingleObject(reached, timeoutMs) == WAIT_OBJECT_0; }
+void ListingGate::Open() { SetEvent(opened); }
+
+HANDLE WINAPI ListingGate::Listing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
+                                   LPVOID filter, DWORD flags) {
+    if (CompareStringOrdinal(pattern, -1, gated.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        SetEvent(reached);
+        WaitForSingleObject(opened, kTimeoutMs);
+    }
+    return FindFirstFileExW(pattern, level, data, search, filter, flags);
+}
+
+std::vector<std::wstring> ListedSubfolders(const std::wstring &folder) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::wstring name = entry.cFileName;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            found.push_back(folder + L"\\" + name);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return found;
+}
+}
