@@ -188,18 +188,23 @@ LRESULT CALLBACK ClosingHostProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
+
+// A window of the host's, on this thread: WM_APP to it closes the plugin object as the host does.
+HWND MakeClosingHost() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ClosingHostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DirhoardExTestClosingHost";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+}
 }
 
 // The configuration window's loop dispatches the player's close: the object is freed only
 // once the loop is over, and nothing writes into freed memory.
 TEST_F(PluginLifecycle, ThePlayerClosingDuringConfigureFreesTheObjectOnlyAfterItsLoop) {
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ClosingHostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DirhoardExTestClosingHost";
-    RegisterClassW(&wc);
-    HWND hostWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND hostWindow = MakeClosingHost();
     // From here on the handler holds the only reference, as the host does.
     IKobWinAmpGenPlugin *raw = closing = plugin.Get();
     closing->AddRef();
@@ -282,12 +287,7 @@ TEST_F(PluginLifecycle, TheHostClosingDuringAWalkStopsItAndFreesTheObjectSafely)
     HeldFolder held;
     Settings::StoreRecurse(true);
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ClosingHostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DirhoardExTestClosingHost";
-    RegisterClassW(&wc);
-    HWND hostWindow = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND hostWindow = MakeClosingHost();
     closing = plugin.Get();
     closing->AddRef();
     plugin.Reset();
