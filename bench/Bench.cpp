@@ -1,5 +1,6 @@
 // How fast "Add Dir" is against the platform's limit and against the direct design, how
-// much memory a walk needs, and how soon the hotkey brings the dialog up.
+// much memory a walk needs, how live the player stays during one, and how soon the hotkey
+// brings the dialog up.
 #include <windows.h>
 #include <ole2.h>
 #include <psapi.h>
@@ -7,17 +8,47 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HotKeyTiming.h"
 #include "MediaType.h"
 #include "Walks.h"
+#include "folders/FolderWalker.h"
 
 namespace {
 LONG copies = 0;
 
+double Now() {
+    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// A 10 ms timer on the player's thread: the longest gap between its ticks is the longest
+// stretch in which the thread dispatched nothing.
+constexpr UINT_PTR kProbeTimer = 7;
+struct Probe {
+    bool on = false;
+    double start = 0, first = -1, last = -1, lastTick = 0, longest = 0;
+} probe;
+
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) { ++copies; return TRUE; }
+    if (message == WM_COPYDATA) {
+        ++copies;
+        if (probe.on) {
+            probe.last = Now();
+            if (probe.first < 0) probe.first = probe.last;
+        }
+        return TRUE;
+    }
+    if (message == WM_TIMER && wParam == kProbeTimer) {
+        const double t = Now();
+        probe.longest = std::max(probe.longest, t - probe.lastTick);
+        probe.lastTick = t;
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -30,13 +61,6 @@ HWND MakeCountingPlayer() {
     RegisterClassW(&wc);
     return CreateWindowExW(0, wc.lpszClassName, L"counting player", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                            nullptr, wc.hInstance, nullptr);
-}
-
-double Now() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 // Median milliseconds of `runs` calls; `result` gets what the last call returned.
@@ -55,6 +79,56 @@ double PeakWorkingSetMB() {
     PROCESS_MEMORY_COUNTERS counters{sizeof counters};
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+}
+
+struct Liveness {
+    double longestGap, first, last, total;
+    long sent;
+};
+
+// One walk with the probe ticking; times from the call (the click) on.
+Liveness Measure(HWND player, const std::function<void()> &walk) {
+    copies = 0;
+    probe = {};
+    probe.on = true;
+    probe.start = probe.lastTick = Now();
+    SetTimer(player, kProbeTimer, 10, nullptr);
+    walk();
+    const double end = Now();
+    KillTimer(player, kProbeTimer);
+    probe.on = false;
+    probe.longest = std::max(probe.longest, end - probe.lastTick);
+    return {probe.longest, probe.first - probe.start, probe.last - probe.start, end - probe.start, copies};
+}
+
+// A slow share: one folder's listing takes two seconds longer.
+std::wstring slowPattern;
+HANDLE WINAPI SlowListing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
+                          LPVOID filter, DWORD flags) {
+    if (CompareStringOrdinal(pattern, -1, slowPattern.c_str(), -1, TRUE) == CSTR_EQUAL) Sleep(2000);
+    return FindFirstFileExW(pattern, level, data, search, filter, flags);
+}
+
+void PrintLiveness(const std::wstring &tree, HWND player) {
+    std::wprintf(L"\n| 100,000 files | longest stretch without dispatching ms | click to first record ms | "
+                 L"click to last record ms | files/s | throughput / blocking |\n|---|---|---|---|---|---|\n");
+    for (const bool slow : {false, true}) {
+        // The middle of the tree; the walk lists it in its extended form.
+        slowPattern = slow ? L"\\\\?\\" + tree + L"\\artist5\\album5\\disc5\\*" : L"";
+        modDirhoardEx::FindFirstListing = SlowListing;
+        const Liveness blocking = Measure(player, [&] { bench::BlockingWalk(tree, player); });
+        const Liveness ours = Measure(player, [&] { bench::PluginWalk(tree, player); });
+        modDirhoardEx::FindFirstListing = FindFirstFileExW;
+        const wchar_t *delay = slow ? L", one folder 2 s slow" : L"";
+        const auto row = [&](const wchar_t *name, const Liveness &l) {
+            std::wprintf(L"| %ls%ls | %.1f | %.1f | %.1f | %.0f | %.2f |\n", name, delay, l.longestGap, l.first, l.last,
+                         1000.0 * l.sent / l.total, blocking.total / l.total);
+        };
+        row(L"blocking walk", blocking);
+        row(L"Add Dir", ours);
+        if (ours.sent != blocking.sent)
+            std::wprintf(L"warning: the background walk sent %ld files, the blocking one %ld\n", ours.sent, blocking.sent);
+    }
 }
 
 struct Row {
@@ -98,6 +172,7 @@ int wmain(int argc, wchar_t **argv) {
     }
 
     const std::vector<double> hotkey = bench::HotKeyToDialogTimes(player, 20);
+    const std::wstring tree100k = argv[2];
 
     std::wprintf(L"\n| tree | folders | media sent | bare walk ms | Add Dir ms | direct ms | Add Dir / bare | "
                  L"direct / Add Dir | Add Dir files/s | peak working set MB |\n");
@@ -111,6 +186,7 @@ int wmain(int argc, wchar_t **argv) {
     if (rows.size() == 2)
         std::wprintf(L"\npeak working set growth from the 10,000- to the 100,000-file walk: %.2f MB\n",
                      rows[1].peakMB - rows[0].peakMB);
+    PrintLiveness(tree100k, player);
     if (!hotkey.empty()) {
         std::vector<double> sorted = hotkey;
         std::sort(sorted.begin(), sorted.end());

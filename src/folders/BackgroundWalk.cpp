@@ -68,6 +68,12 @@ public:
           room_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
     bool Usable() const { return wake_ && room_; }
     HANDLE Wake() const { return wake_.Get(); }
+    // Around the interface thread's wait for a batch.
+    void Waiting(bool waiting) { waiting_ = waiting; }
+    bool Queued() {
+        ScopedLock hold(lock_);
+        return !queued_.empty();
+    }
 
     // The worker's side.
     void Run() {
@@ -91,10 +97,15 @@ public:
     }
     bool Stopped() const override { return stop_.load(std::memory_order_relaxed); }
     void Reading(std::wstring_view folder) override {
-        // What was found so far goes out before a listing that may take long.
-        HandOver();
-        ScopedLock hold(lock_);
-        folder_.assign(folder);
+        bool idle;
+        {
+            ScopedLock hold(lock_);
+            folder_.assign(folder);
+            idle = queued_.empty();
+        }
+        // Before a listing that may take long, what was found so far goes out to a player
+        // that has nothing else to take; a busy one gets it in full batches.
+        if (idle) HandOver();
     }
 
     // The interface thread's side.
@@ -135,7 +146,8 @@ private:
             if (!Stopped()) queued_.push_back(std::move(filling_));
         }
         filling_ = Batch{};
-        SetEvent(wake_.Get());
+        // Each wake costs both threads a call into the system: only for a waiting side.
+        if (waiting_.load()) SetEvent(wake_.Get());
     }
 
     const std::wstring root_;
@@ -143,6 +155,7 @@ private:
     KernelHandle wake_;  // a batch was queued
     KernelHandle room_;  // a batch was taken, or the walk stopped
     std::atomic<bool> stop_{false};
+    std::atomic<bool> waiting_{false};
     Batch filling_;  // the worker's own
 
     SRWLOCK lock_ = SRWLOCK_INIT;
@@ -297,9 +310,14 @@ WalkOutcome RunWalk(HWND player, COPYDATASTRUCT &record, std::wstring_view folde
         }
         if (workerEnded || !(starved || walk->Stopped())) continue;
         // Idle until the worker hands something over or ends, or a message comes.
-        const HANDLE waits[] = {worker.Get(), walk->Wake()};
-        MsgWaitForMultipleObjectsEx(walk->Stopped() ? 1 : 2, waits, WalkWatch::kProgressMs, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        walk->Waiting(true);
+        // A batch queued just before the flag was set would not wake us.
+        if (walk->Stopped() || !walk->Queued()) {
+            const HANDLE waits[] = {worker.Get(), walk->Wake()};
+            MsgWaitForMultipleObjectsEx(walk->Stopped() ? 1 : 2, waits, WalkWatch::kProgressMs, QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE);
+        }
+        walk->Waiting(false);
     }
     outcome.stopped = walk->Stopped();
     outcome.result = walk->Result();
