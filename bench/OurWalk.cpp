@@ -1,9 +1,9 @@
 #include "Walks.h"
 
 #include "folders/FolderWalker.h"
-#include "WinampHost.h"
+#include "core/WinampHost.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace bench {
 long PluginWalk(const std::wstring &root, HWND player) {

@@ -1,6 +1,6 @@
-#include "LetterBox.h"
+#include "config/LetterBox.h"
 
-#include "Barrier.h"
+#include "win32/Barrier.h"
 
 namespace {
 constexpr char kProperty[] = "DirhoardExLetterBox";

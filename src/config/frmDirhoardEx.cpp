@@ -1,14 +1,14 @@
-#include "frmDirhoardEx.h"
+#include "config/frmDirhoardEx.h"
 
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include "Barrier.h"
-#include "ControlLayout.h"
-#include "LetterBox.h"
-#include "LetterFilter.h"
-#include "Module.h"
-#include "Settings.h"
+#include "win32/Barrier.h"
+#include "config/ControlLayout.h"
+#include "config/LetterBox.h"
+#include "config/LetterFilter.h"
+#include "win32/Module.h"
+#include "core/Settings.h"
 
 namespace {
 using namespace ControlLayout;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <optional>
-#include "Handles.h"
+#include "win32/Handles.h"
 
 class frmDirhoardEx {
 public:

@@ -1,11 +1,11 @@
-#include "modDirhoardEx.h"
+#include "folders/modDirhoardEx.h"
 
 #include <shlobj.h>
 #include <algorithm>
-#include "FolderWalker.h"
-#include "Handles.h"
-#include "UnreadableNotice.h"
-#include "modGlobalDefinitions.h"
+#include "folders/FolderWalker.h"
+#include "win32/Handles.h"
+#include "folders/UnreadableNotice.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace modDirhoardEx {
 WNDPROC PrevDialogProc = nullptr;

@@ -1,11 +1,11 @@
-#include "modWinampWindowProc.h"
+#include "hook/modWinampWindowProc.h"
 
 #include <string>
-#include "Barrier.h"
-#include "Module.h"
-#include "WinampHost.h"
+#include "win32/Barrier.h"
+#include "win32/Module.h"
+#include "core/WinampHost.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace modWinampWindowProc {
 WNDPROC PrevWinampProc = nullptr;

@@ -8,21 +8,21 @@
 #include <cstdio>
 #include <string>
 
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "FolderDialogUser.h"
 #include "MediaFolder.h"
 #include "Registry.h"
 #include "ResourceSnapshot.h"
 #include "SecondThread.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
 #include "Wait.h"
-#include "WinampHost.h"
-#include "clsDirhoardEx.h"
+#include "core/WinampHost.h"
+#include "core/clsDirhoardEx.h"
 #include "folders/modDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 constexpr wchar_t kConfigTitle[] = L"Dirhoard + Configuration";

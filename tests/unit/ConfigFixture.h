@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "Registry.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInPlayer.h"
 #include "config/ControlLayout.h"
 #include "config/frmDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace test {
 class ConfigFixture : public testing::Test {

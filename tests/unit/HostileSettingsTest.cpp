@@ -6,13 +6,13 @@
 #include "CodePage.h"
 #include "FolderDialogUser.h"
 #include "Registry.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInPlayer.h"
 #include "TempTree.h"
 #include "Wait.h"
 #include "config/frmDirhoardEx.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 void Put(const wchar_t *section, const wchar_t *key, const std::wstring &value) {

@@ -3,19 +3,19 @@
 #include <gtest/gtest.h>
 #include <atomic>
 
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "FreedMemory.h"
 #include "FolderDialogUser.h"
 #include "MediaFolder.h"
 #include "Registry.h"
 #include "SecondThread.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
 #include "Wait.h"
-#include "clsDirhoardEx.h"
+#include "core/clsDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 constexpr wchar_t kConfigTitle[] = L"Dirhoard + Configuration";
