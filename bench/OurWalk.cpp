@@ -6,12 +6,11 @@
 #include "core/modGlobalDefinitions.h"
 
 namespace bench {
-long PluginWalk(const std::wstring &root, HWND player) {
+void PluginWalk(const std::wstring &root, HWND player) {
     modGlobalDefinitions::hWndWinamp = player;
     modDirhoardEx::RecurseSubfolders = true;
     modDirhoardEx::PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
     modDirhoardEx::AddFolderToPlaylist(root);
-    return 0;
 }
 
 long DirectWalk(const std::wstring &root, HWND player) {

@@ -63,12 +63,7 @@ protected:
         EXPECT_HRESULT_SUCCEEDED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, plugin.PutVoid()));
         return plugin;
     }
-    // Whether Ctrl+Alt+letter is free, probed from another window as another program would.
-    bool IsFree(char letter) {
-        if (!RegisterHotKey(other.Window(), 1, MOD_ALT | MOD_CONTROL, letter)) return false;
-        UnregisterHotKey(other.Window(), 1);
-        return true;
-    }
+    bool IsFree(char letter) { return other.IsFree(letter); }
 
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
     test::StandInPlayer player;

@@ -26,11 +26,7 @@ protected:
         ASSERT_HRESULT_SUCCEEDED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, plugin.PutVoid()));
     }
     void TearDown() override { UnregisterHotKey(other.Window(), 1); }
-    bool IsFree(char letter) {
-        if (!RegisterHotKey(other.Window(), 1, MOD_ALT | MOD_CONTROL, letter)) return false;
-        UnregisterHotKey(other.Window(), 1);
-        return true;
-    }
+    bool IsFree(char letter) { return other.IsFree(letter); }
     std::wstring StoredLetter() const { return Settings::GetSetting(L"DirhoardEx", L"Config", L"HotKey", L"(none)"); }
 
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
