@@ -2,10 +2,10 @@
 
 #include <atomic>
 #include <thread>
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "DirhoardEx_h.h"
-#include "clsDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/clsDirhoardEx.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace bench {
 namespace {

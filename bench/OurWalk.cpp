@@ -2,9 +2,9 @@
 
 #include <vector>
 #include "folders/FolderWalker.h"
-#include "WinampHost.h"
+#include "core/WinampHost.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace bench {
 namespace {

@@ -1,10 +1,10 @@
 #pragma once
-// The walks the benchmark compares. Each returns the number of files it saw or sent.
+// The walks the benchmark compares.
 #include <windows.h>
 #include <string>
 
 namespace bench {
-// The platform's limit: a bare recursive directory read that only counts files.
+// The platform's limit: a bare recursive directory read that only counts files; the count.
 long BareWalk(const std::wstring &root);
 // The plugin's "Add Dir" walk, sending every media file to `player` from a worker's listing
 // while this thread goes on dispatching its messages.

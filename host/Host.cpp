@@ -4,11 +4,12 @@
 #include <ole2.h>
 #include <string>
 
-#include "Barrier.h"
+#include "win32/Barrier.h"
+#include "win32/Module.h"
 #include "GenPlugin.h"
 #include "HostText.h"
 #include "HostWrapper.h"
-#include "Registration.h"
+#include "core/Registration.h"
 #include "ServerSource.h"
 #include "Uninstall.h"
 
@@ -26,15 +27,6 @@ struct Session {
 };
 Session session;
 
-std::wstring FolderOf(HINSTANCE module) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(module, path, MAX_PATH);
-    std::wstring folder(path);
-    const size_t slash = folder.find_last_of(L'\\');
-    folder.resize(slash == std::wstring::npos ? 0 : slash);
-    return folder;
-}
-
 void Fail(const std::wstring &what) { ShowError(header.hwndParent, what); }
 
 // The object goes; the DLL it came from stays loaded (see Server::module).
@@ -48,7 +40,7 @@ void Stop() {
 int Start() {
     // The folder dialog needs OLE on this, the player's, thread.
     session.oleStarted = SUCCEEDED(OleInitialize(nullptr));
-    const std::wstring folder = FolderOf(header.hDllInstance);
+    const std::wstring folder = Module::FolderOf(header.hDllInstance);
     session.server = CreateServer(folder);
     if (!session.server.plugin) {
         Fail(session.server.failure);
@@ -87,7 +79,7 @@ void __cdecl Quit() {
 }
 
 int Uninstall(HINSTANCE dll, HWND parent) {
-    const std::wstring folder = FolderOf(dll ? dll : header.hDllInstance);
+    const std::wstring folder = Module::FolderOf(dll ? dll : header.hDllInstance);
     if (!ConfirmUninstall(parent, folder)) return GenUninstallKept;
     const bool keepSettings = AskKeepSettings(parent);
     // Stopped first, so that nothing of ours writes a setting or answers the hotkey again.

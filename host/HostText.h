@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 inline std::wstring Hex(unsigned long value) {
     wchar_t text[16];

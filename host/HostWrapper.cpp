@@ -1,7 +1,7 @@
 #include "HostWrapper.h"
 
 #include <algorithm>
-#include "Barrier.h"
+#include "win32/Barrier.h"
 
 STDMETHODIMP HostWrapper::QueryInterface(REFIID iid, void **out) {
     if (!out) return E_POINTER;

@@ -1,9 +1,9 @@
 #include "ServerSource.h"
 
 #include <optional>
-#include "Handles.h"
+#include "win32/Handles.h"
 #include "HostText.h"
-#include "Registration.h"
+#include "core/Registration.h"
 
 namespace {
 #if defined(__x86_64__) || defined(_M_X64)

@@ -4,7 +4,7 @@
 // the two files is the whole install; the registered class only when no such file is there.
 #include <windows.h>
 #include <string>
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "DirhoardEx_h.h"
 
 inline constexpr wchar_t kServerFile[] = L"DirhoardEx.dll";

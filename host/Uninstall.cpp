@@ -1,8 +1,9 @@
 #include "Uninstall.h"
 
 #include "HostText.h"
-#include "Registration.h"
+#include "core/Registration.h"
 #include "ServerSource.h"
+#include "win32/RegistryText.h"
 
 namespace {
 // The platform's per-user application store that Settings.h writes to.
@@ -33,8 +34,7 @@ bool DeleteAtNextLogon(const std::wstring &file) {
     const DWORD n = GetEnvironmentVariableW(L"ComSpec", shell, MAX_PATH);
     const std::wstring command = (n > 0 && n < MAX_PATH ? std::wstring(shell) : std::wstring(L"cmd.exe")) +
                                  L" /c del /f /q \"" + file + L"\"";
-    return RegSetKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"DirhoardEx removal", REG_SZ, command.c_str(),
-                           static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    return RegistryText::Set(HKEY_CURRENT_USER, kRunOnceKey, L"DirhoardEx removal", command) == ERROR_SUCCESS;
 }
 
 // A loaded DLL cannot be deleted, but it can be renamed: its name goes now, so that nothing

@@ -1,7 +1,7 @@
 #include "Plugins.h"
 
 #include <algorithm>
-#include "Handles.h"
+#include "win32/Handles.h"
 #include "Removal.h"
 
 void Plugins::RemovePending() const { Removal::RunPending(removalList_); }

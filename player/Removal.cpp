@@ -1,7 +1,7 @@
 #include "Removal.h"
 
 #include <windows.h>
-#include "Handles.h"
+#include "win32/Handles.h"
 
 namespace Removal {
 namespace {

@@ -5,20 +5,15 @@
 #include <shellapi.h>
 #include <string>
 
-#include "MediaTypes.h"
+#include "FileAssociations.h"
 #include "PlayerIds.h"
 #include "PlayerWindow.h"
 #include "Playlist.h"
 #include "Plugins.h"
+#include "win32/Module.h"
 
 namespace {
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L'\\'));
-    return folder;
-}
+std::wstring ProgramFolder() { return Module::FolderOf(nullptr); }
 
 std::wstring PlaylistArgument() {
     int argc = 0;
@@ -33,7 +28,7 @@ std::wstring PlaylistArgument() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     const std::wstring playlistFile = PlaylistArgument();
-    MediaTypes::Register();
+    FileAssociations::Register();
 
     Plugins plugins(ProgramFolder() + L"\\" + Player::kRemovalList);
     plugins.RemovePending();

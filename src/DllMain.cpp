@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <olectl.h>
 
-#include "core/Barrier.h"
+#include "win32/Barrier.h"
 #include "core/ClassFactory.h"
-#include "core/Module.h"
+#include "win32/Module.h"
 #include "core/Registration.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -23,10 +23,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void **out) {
 
 STDAPI DllRegisterServer() {
     return ComBarrier([]() -> HRESULT {
-        wchar_t path[MAX_PATH];
-        const DWORD n = GetModuleFileNameW(Module::Instance(), path, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return SELFREG_E_CLASS;
-        return RegisterServer(path);
+        const std::wstring path = Module::FileOf(Module::Instance());
+        if (path.empty()) return SELFREG_E_CLASS;
+        return RegisterServer(path.c_str());
     });
 }
 

@@ -1,10 +1,11 @@
-// The hotkey part of the configuration window object: Ctrl+Alt+letter on the player's window.
+// Methods of frmDirhoardEx, the hotkey part of the configuration window object: Ctrl+Alt+letter
+// on the player's window. A file of its own, named after the design's hotkey manager.
 #include <windows.h>
 
-#include "ControlLayout.h"
-#include "Settings.h"
-#include "frmDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "config/ControlLayout.h"
+#include "core/Settings.h"
+#include "config/frmDirhoardEx.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 using modGlobalDefinitions::hWndWinamp;

@@ -1,6 +1,6 @@
-#include "LetterBox.h"
+#include "config/LetterBox.h"
 
-#include "Barrier.h"
+#include "win32/Barrier.h"
 
 namespace {
 constexpr char kProperty[] = "DirhoardExLetterBox";
@@ -12,22 +12,29 @@ bool LetterBox::Attach(HWND edit, Filter filter, void *owner) {
         delete box;
         return false;
     }
-    // The box stays ANSI, as the letter codes it takes are ANSI.
+    // By hand with the ANSI call, not SetWindowSubclass: comctl32 installs its subclass
+    // procedure as a wide one, which makes the edit a Unicode window. A double-byte character
+    // would then arrive as one wide WM_CHAR instead of its lead and trail bytes, and the letter
+    // codes the box takes are ANSI.
     box->previous_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     return true;
 }
 
+// The one door: bound through the property from Attach until WM_NCDESTROY, one barrier
+// around all of it.
 LRESULT CALLBACK LetterBox::Proc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto *box = static_cast<LetterBox *>(GetPropA(edit, kProperty));
-    if (!box) return DefWindowProcA(edit, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        const WNDPROC previous = box->previous_;
-        RemovePropA(edit, kProperty);
-        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        delete box;
-        return CallWindowProcA(previous, edit, message, wParam, lParam);
-    }
-    return CallbackBarrier<LRESULT>(0, [&] { return box->Handle(edit, message, wParam, lParam); });
+    return CallbackBarrier<LRESULT>(0, [&]() -> LRESULT {
+        auto *box = static_cast<LetterBox *>(GetPropA(edit, kProperty));
+        if (!box) return DefWindowProcA(edit, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            const WNDPROC previous = box->previous_;
+            RemovePropA(edit, kProperty);
+            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+            delete box;
+            return CallWindowProcA(previous, edit, message, wParam, lParam);
+        }
+        return box->Handle(edit, message, wParam, lParam);
+    });
 }
 
 LRESULT LetterBox::Handle(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {

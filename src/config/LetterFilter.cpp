@@ -1,4 +1,4 @@
-#include "LetterFilter.h"
+#include "config/LetterFilter.h"
 
 #include <windows.h>
 

@@ -1,13 +1,14 @@
-#include "frmDirhoardEx.h"
+#include "config/frmDirhoardEx.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
-#include "Barrier.h"
-#include "ControlLayout.h"
-#include "LetterBox.h"
-#include "LetterFilter.h"
-#include "Module.h"
-#include "Settings.h"
+#include "win32/Barrier.h"
+#include "config/ControlLayout.h"
+#include "config/LetterBox.h"
+#include "config/LetterFilter.h"
+#include "win32/Module.h"
+#include "core/Settings.h"
 
 namespace {
 using namespace ControlLayout;
@@ -166,26 +167,27 @@ void frmDirhoardEx::FilterLetterKey(int16_t &keyAscii) { keyAscii = LetterFilter
 
 void frmDirhoardEx::SelectLetter(int box) { SendMessageA(Control(box), EM_SETSEL, 0, 1); }
 
+// The one door: bound to its object from WM_NCCREATE until WM_NCDESTROY, one barrier
+// around all of it.
 LRESULT CALLBACK frmDirhoardEx::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA *>(lParam)->lpCreateParams));
-    }
-    auto *self = reinterpret_cast<frmDirhoardEx *>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->window_.Release();
+    return CallbackBarrier<LRESULT>(0, [&]() -> LRESULT {
+        if (message == WM_NCCREATE) {
+            SetWindowLongPtrA(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA *>(lParam)->lpCreateParams));
+        }
+        auto *self = reinterpret_cast<frmDirhoardEx *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (!self) return DefWindowProcA(window, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            self->window_.Release();
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
+        if (const std::optional<LRESULT> answer = self->Handle(message, wParam, lParam)) return *answer;
         return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return CallbackBarrier<LRESULT>(0, [&] {
-        const LRESULT handled = self->Handle(message, wParam, lParam);
-        return handled != -1 ? handled : DefWindowProcA(window, message, wParam, lParam);
     });
 }
 
-// -1: not handled here, the platform's default applies.
-LRESULT frmDirhoardEx::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> frmDirhoardEx::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (lParam) OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -195,7 +197,7 @@ LRESULT frmDirhoardEx::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case DM_GETDEFID:
         return OnGetDefId();
     }
-    return -1;
+    return std::nullopt;
 }
 
 void frmDirhoardEx::OnCommand(int id, int code) {

@@ -3,7 +3,8 @@
 // hotkey it manages: Ctrl+Alt+letter registered on the player's window.
 #include <windows.h>
 #include <cstdint>
-#include "Handles.h"
+#include <optional>
+#include "win32/Handles.h"
 
 class frmDirhoardEx {
 public:
@@ -33,7 +34,8 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // The answer to a message handled here; nothing: the platform's default applies.
+    std::optional<LRESULT> Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void OnCommand(int id, int code);
     LRESULT OnClose();

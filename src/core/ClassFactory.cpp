@@ -1,8 +1,8 @@
-#include "ClassFactory.h"
+#include "core/ClassFactory.h"
 
-#include "Barrier.h"
-#include "Module.h"
-#include "clsDirhoardEx.h"
+#include "win32/Barrier.h"
+#include "win32/Module.h"
+#include "core/clsDirhoardEx.h"
 
 namespace {
 // Lives as long as the module; its references only count as server locks.

@@ -1,11 +1,11 @@
-#include "Registration.h"
+#include "core/Registration.h"
 
 #include <oleauto.h>
 #include <olectl.h>
 #include <string>
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "DirhoardEx_h.h"
-#include "Handles.h"
+#include "win32/RegistryText.h"
 
 namespace {
 std::wstring GuidText(REFGUID guid) {
@@ -22,14 +22,7 @@ struct Entry {
 
 std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_clsDirhoardEx); }
 
-LSTATUS SetValue(const Entry &e) {
-    RegKey key;
-    LSTATUS rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, e.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                 key.Put(), nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    return RegSetValueExW(key.Get(), e.name, 0, REG_SZ, reinterpret_cast<const BYTE *>(e.value.c_str()),
-                          static_cast<DWORD>((e.value.size() + 1) * sizeof(wchar_t)));
-}
+LSTATUS SetValue(const Entry &e) { return RegistryText::Set(HKEY_CLASSES_ROOT, e.key, e.name, e.value); }
 
 SYSKIND ThisSysKind() { return sizeof(void *) == 8 ? SYS_WIN64 : SYS_WIN32; }
 }

@@ -1,9 +1,10 @@
-#include "Settings.h"
+#include "core/Settings.h"
 
 #include <windows.h>
 #include <cwchar>
-#include "Handles.h"
-#include "modGlobalDefinitions.h"
+#include "win32/Handles.h"
+#include "win32/RegistryText.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace Settings {
 namespace {
@@ -56,13 +57,8 @@ std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::w
 }
 
 bool SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key, std::wstring_view value) {
-    RegKey k;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        k.Put(), nullptr) != ERROR_SUCCESS)
-        return false;
-    const std::wstring name(key), text(value);
-    return RegSetValueExW(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    const std::wstring name(key);
+    return RegistryText::Set(HKEY_CURRENT_USER, KeyPath(app, section), name.c_str(), value) == ERROR_SUCCESS;
 }
 
 int32_t HotKeyFromText(std::wstring_view text) {

@@ -1,4 +1,4 @@
-#include "WinampHost.h"
+#include "core/WinampHost.h"
 
 namespace WinampHost {
 bool ToAnsi(std::wstring_view path, std::string &out) {

@@ -1,12 +1,13 @@
-#include "clsDirhoardEx.h"
+// The composition root: the one core file that reaches into hook and config, to start them.
+#include "core/clsDirhoardEx.h"
 
-#include "Barrier.h"
-#include "Bstr.h"
-#include "Module.h"
+#include "win32/Barrier.h"
+#include "win32/Bstr.h"
+#include "win32/Module.h"
 #include "config/frmDirhoardEx.h"
 #include "folders/BackgroundWalk.h"
 #include "hook/modWinampWindowProc.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 HRESULT clsDirhoardEx::Create(REFIID iid, void **out) {
     if (!out) return E_POINTER;
@@ -49,10 +50,10 @@ STDMETHODIMP_(ULONG) clsDirhoardEx::Release() {
 
 HRESULT clsDirhoardEx::LoadTypeInfo() {
     if (typeInfo_) return S_OK;
-    wchar_t path[MAX_PATH];
-    if (!GetModuleFileNameW(Module::Instance(), path, MAX_PATH)) return HRESULT_FROM_WIN32(GetLastError());
+    const std::wstring path = Module::FileOf(Module::Instance());
+    if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
     ComPtr<ITypeLib> library;
-    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, library.Put());
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
     if (FAILED(hr)) return hr;
     return library->GetTypeInfoOfGuid(IID__clsDirhoardEx, typeInfo_.Put());
 }

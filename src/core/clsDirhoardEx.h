@@ -3,7 +3,7 @@
 #include <windows.h>
 #include "DirhoardEx_h.h"
 #include <memory>
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 
 class frmDirhoardEx;
 

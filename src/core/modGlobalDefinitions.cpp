@@ -1,4 +1,4 @@
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace modGlobalDefinitions {
 HWND hWndWinamp = nullptr;

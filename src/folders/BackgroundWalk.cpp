@@ -1,14 +1,14 @@
-#include "BackgroundWalk.h"
+#include "folders/BackgroundWalk.h"
 
 #include <objbase.h>
 #include <atomic>
 #include <deque>
 #include <memory>
 #include <new>
-#include "Barrier.h"
-#include "Handles.h"
-#include "Module.h"
-#include "WinampHost.h"
+#include "win32/Barrier.h"
+#include "win32/Handles.h"
+#include "win32/Module.h"
+#include "core/WinampHost.h"
 
 namespace modDirhoardEx {
 namespace {

@@ -4,7 +4,7 @@
 // messages, which it goes on dispatching until the walk is over.
 #include <windows.h>
 #include <string_view>
-#include "FolderWalker.h"
+#include "folders/FolderWalker.h"
 
 namespace modDirhoardEx {
 // Who watches a walk: told its progress at least every kProgressMs, and once at its end.

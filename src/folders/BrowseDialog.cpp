@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include "Handles.h"
-#include "Barrier.h"
-#include "Module.h"
-#include "Settings.h"
-#include "WinampHost.h"
-#include "modDirhoardEx.h"
+#include "win32/Handles.h"
+#include "win32/Barrier.h"
+#include "win32/Module.h"
+#include "core/Settings.h"
+#include "core/WinampHost.h"
+#include "folders/modDirhoardEx.h"
 
 namespace modDirhoardEx {
 namespace {

@@ -1,4 +1,4 @@
-#include "FolderWalker.h"
+#include "folders/FolderWalker.h"
 
 #include <algorithm>
 #include <atomic>

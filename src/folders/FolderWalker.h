@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include "Handles.h"
-#include "LongPath.h"
-#include "MediaTypes.h"
-#include "PlaySender.h"
+#include "win32/Handles.h"
+#include "folders/LongPath.h"
+#include "folders/MediaTypes.h"
+#include "folders/PlaySender.h"
 
 namespace modDirhoardEx {
 struct WalkResult {

@@ -1,4 +1,4 @@
-#include "LongPath.h"
+#include "folders/LongPath.h"
 
 #include <algorithm>
 

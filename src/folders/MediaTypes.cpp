@@ -1,4 +1,4 @@
-#include "MediaTypes.h"
+#include "folders/MediaTypes.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include "LongPath.h"
+#include "folders/LongPath.h"
 
 namespace modDirhoardEx {
 inline constexpr wchar_t kMediaType[] = L"Winamp media file";

@@ -1,6 +1,6 @@
-#include "PlaySender.h"
+#include "folders/PlaySender.h"
 
-#include "WinampHost.h"
+#include "core/WinampHost.h"
 
 namespace modDirhoardEx {
 bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi) {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <string>
 #include <string_view>
-#include "LongPath.h"
+#include "folders/LongPath.h"
 
 namespace modDirhoardEx {
 // Points `record` at the ANSI form of `path` when the code page holds it exactly; `ansi`

@@ -1,6 +1,6 @@
-#include "UnreadableNotice.h"
+#include "folders/UnreadableNotice.h"
 
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace modDirhoardEx {
 std::wstring UnreadableText(const WalkResult &result) {

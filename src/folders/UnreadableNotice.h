@@ -2,7 +2,7 @@
 // The one warning after a walk that had to skip folders.
 #include <windows.h>
 #include <string>
-#include "FolderWalker.h"
+#include "folders/FolderWalker.h"
 
 namespace modDirhoardEx {
 std::wstring UnreadableText(const WalkResult &result);

@@ -1,8 +1,8 @@
-#include "modDirhoardEx.h"
+#include "folders/modDirhoardEx.h"
 
 #include <algorithm>
-#include "UnreadableNotice.h"
-#include "modGlobalDefinitions.h"
+#include "folders/UnreadableNotice.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace modDirhoardEx {
 WNDPROC PrevDialogProc = nullptr;

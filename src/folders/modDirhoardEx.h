@@ -11,7 +11,7 @@
 #include <windows.h>
 #include <string>
 #include <string_view>
-#include "BackgroundWalk.h"
+#include "folders/BackgroundWalk.h"
 
 namespace modDirhoardEx {
 inline constexpr size_t kPathChars = 260;

@@ -1,11 +1,11 @@
-#include "modWinampWindowProc.h"
+#include "hook/modWinampWindowProc.h"
 
 #include <string>
-#include "Barrier.h"
-#include "Module.h"
-#include "WinampHost.h"
+#include "win32/Barrier.h"
+#include "win32/Module.h"
+#include "core/WinampHost.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace modWinampWindowProc {
 WNDPROC PrevWinampProc = nullptr;
@@ -56,6 +56,17 @@ void OnSysCommand(WPARAM wParam) {
 bool IsOurHotKey(WPARAM wParam) {
     return modGlobalDefinitions::HotKeyId != 0 && static_cast<int32_t>(wParam) == modGlobalDefinitions::WidenedHotKeyId();
 }
+
+void Handle(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_DESTROY: OnDestroy(); break;
+    case WM_COMMAND: OnCommand(wParam); break;
+    case WM_SYSCOMMAND: OnSysCommand(wParam); break;
+    case WM_HOTKEY:
+        if (IsOurHotKey(wParam)) modDirhoardEx::ShowFolderBrowser();
+        break;
+    }
+}
 }
 
 bool IsHooked() { return hookedWindow != nullptr; }
@@ -78,24 +89,11 @@ bool HookWinampWindow() {
     return true;
 }
 
+// The one door. Our own hotkey stops here, whatever becomes of it; every other message, a
+// failed one and WM_DESTROY included, goes on to the player.
 LRESULT CALLBACK WinampWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    case WM_COMMAND:
-        CallbackBarrier(0, [&] { OnCommand(wParam); return 0; });
-        break;
-    case WM_SYSCOMMAND:
-        CallbackBarrier(0, [&] { OnSysCommand(wParam); return 0; });
-        break;
-    case WM_HOTKEY:
-        if (IsOurHotKey(wParam)) {
-            CallbackBarrier(0, [] { modDirhoardEx::ShowFolderBrowser(); return 0; });
-            return 0;
-        }
-        break;
-    }
-    return PassOn(window, message, wParam, lParam);
+    const bool ours = message == WM_HOTKEY && IsOurHotKey(wParam);
+    CallbackBarrier(0, [&] { Handle(message, wParam); return 0; });
+    return ours ? 0 : PassOn(window, message, wParam, lParam);
 }
 }

@@ -8,21 +8,21 @@
 #include <cstdio>
 #include <string>
 
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "FolderDialogUser.h"
 #include "MediaFolder.h"
 #include "Registry.h"
 #include "ResourceSnapshot.h"
 #include "SecondThread.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
 #include "Wait.h"
-#include "WinampHost.h"
-#include "clsDirhoardEx.h"
+#include "core/WinampHost.h"
+#include "core/clsDirhoardEx.h"
 #include "folders/modDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 constexpr wchar_t kConfigTitle[] = L"Dirhoard + Configuration";
@@ -63,12 +63,7 @@ protected:
         EXPECT_HRESULT_SUCCEEDED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, plugin.PutVoid()));
         return plugin;
     }
-    // Whether Ctrl+Alt+letter is free, probed from another window as another program would.
-    bool IsFree(char letter) {
-        if (!RegisterHotKey(other.Window(), 1, MOD_ALT | MOD_CONTROL, letter)) return false;
-        UnregisterHotKey(other.Window(), 1);
-        return true;
-    }
+    bool IsFree(char letter) { return other.IsFree(letter); }
 
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
     test::StandInPlayer player;

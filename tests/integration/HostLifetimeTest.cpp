@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "BoxCatcher.h"
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "DirhoardEx_h.h"
 #include "FolderDialogUser.h"
 #include "MediaFolder.h"

@@ -11,7 +11,7 @@
 #include "BoxCatcher.h"
 #include "FolderDialogUser.h"
 #include "GenPlugin.h"
-#include "Handles.h"
+#include "win32/Handles.h"
 #include "MediaFolder.h"
 #include "PlayerWindow.h"
 #include "Plugins.h"

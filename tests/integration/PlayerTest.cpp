@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "BoxCatcher.h"
-#include "Handles.h"
-#include "MediaTypes.h"
+#include "win32/Handles.h"
+#include "FileAssociations.h"
 #include "PlayerIds.h"
 #include "Registry.h"
 #include "Removal.h"
@@ -136,8 +136,8 @@ TEST(StandInPlayer, RegistersItsMediaTypesAsWinampMediaFiles) {
         cleaners.push_back(std::make_unique<test::RegistryCleaner>(HKEY_CURRENT_USER, L"Software\\Classes\\" + key));
         cleaners.push_back(std::make_unique<test::RegistryCleaner>(HKEY_CLASSES_ROOT, key));
     };
-    clean(MediaTypes::kProgId);
-    for (const wchar_t *extension : MediaTypes::kExtensions) clean(extension);
+    clean(FileAssociations::kProgId);
+    for (const wchar_t *extension : FileAssociations::kExtensions) clean(extension);
     const std::wstring m3u = TempFile(L"dirhoard-types-test.m3u");
     PlayerProcess process(m3u);
     ASSERT_TRUE(process.started_);

@@ -1,7 +1,7 @@
 // regsvr32 and creation by ProgID, as an installer and the host use the DLL.
 #include <gtest/gtest.h>
 
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "DirhoardEx_h.h"
 #include "Registry.h"
 #include "Server.h"

@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 #include "DirhoardEx_h.h"
-#include "Handles.h"
+#include "win32/Handles.h"
 #include "Registry.h"
 #include "Wait.h"
+#include "win32/Module.h"
 
 namespace test {
 std::wstring BesideThisProgram(const wchar_t *file) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir.resize(dir.find_last_of(L'\\') + 1);
-    return dir + file;
+    return Module::FolderOf(nullptr) + L"\\" + file;
 }
 
 DWORD RunRegsvr32(bool unregister, const std::wstring &dll) {

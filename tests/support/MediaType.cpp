@@ -5,8 +5,7 @@ namespace {
 const std::wstring kClasses = L"Software\\Classes\\";
 
 void SetDefault(HKEY root, const std::wstring &key, const std::wstring &value) {
-    RegSetKeyValueW(root, key.c_str(), nullptr, REG_SZ, value.c_str(),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegistryText::Set(root, key, nullptr, value);
 }
 }
 

@@ -2,6 +2,7 @@
 // Tests that touch the registry clean the keys they use before and after.
 #include <windows.h>
 #include <string>
+#include "win32/RegistryText.h"
 
 namespace test {
 class RegistryCleaner {
@@ -28,8 +29,7 @@ inline std::wstring ReadText(HKEY root, const std::wstring &key, const wchar_t *
 // One of the plugin's settings, as the plugin stores it.
 inline void SetSetting(const wchar_t *section, const wchar_t *key, const std::wstring &value) {
     const std::wstring path = std::wstring(kSettingsKey) + L"\\" + section;
-    RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), key, REG_SZ, value.c_str(),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegistryText::Set(HKEY_CURRENT_USER, path, key, value);
 }
 inline std::wstring ReadSetting(const wchar_t *section, const wchar_t *key) {
     return ReadText(HKEY_CURRENT_USER, std::wstring(kSettingsKey) + L"\\" + section, key);

@@ -65,6 +65,12 @@ std::vector<std::wstring> StandInPlayer::Paths() const {
     return paths;
 }
 
+bool StandInPlayer::IsFree(int32_t key, int id) const {
+    if (!RegisterHotKey(window_, id, MOD_ALT | MOD_CONTROL, static_cast<UINT>(key))) return false;
+    UnregisterHotKey(window_, id);
+    return true;
+}
+
 size_t StandInPlayer::Count(UINT message) const {
     size_t n = 0;
     for (const auto &m : messages_) n += m.message == message;

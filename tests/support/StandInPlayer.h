@@ -2,6 +2,7 @@
 // A stand-in for the player's main window: records every message it gets, answers the
 // window query with a known number and keeps the play-file records it is sent.
 #include <windows.h>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ public:
     void Clear();
     bool Destroyed() const { return window_ == nullptr; }
     void Destroy();
+    // Whether Ctrl+Alt+key is free, probed by taking and releasing it as hotkey `id` of this
+    // window, as another program would.
+    bool IsFree(int32_t key, int id = 1) const;
     // Runs inside the player's handling of each play-file record, once it is kept.
     std::function<void()> onPlayFile;
 

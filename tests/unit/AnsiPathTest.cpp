@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CodePage.h"
-#include "WinampHost.h"
+#include "core/WinampHost.h"
 
 TEST(AnsiPath, ConvertsExactlyWhatTheCodePageHolds) {
     std::string ansi;

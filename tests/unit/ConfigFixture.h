@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "Registry.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInPlayer.h"
 #include "config/ControlLayout.h"
 #include "config/frmDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace test {
 class ConfigFixture : public testing::Test {
@@ -22,12 +22,8 @@ protected:
         for (int id = 1; id <= 3; ++id) UnregisterHotKey(other.Window(), id);
     }
     HWND Box() const { return form->Control(ControlLayout::txtHotKey); }
-    // Whether Ctrl+Alt+letter is free, probed by taking and releasing it from the other window.
-    bool IsFree(char letter) {
-        if (!RegisterHotKey(other.Window(), 3, MOD_ALT | MOD_CONTROL, letter)) return false;
-        UnregisterHotKey(other.Window(), 3);
-        return true;
-    }
+    // Ids 1 and 2 hold keys elsewhere; the probe takes 3.
+    bool IsFree(char letter) { return other.IsFree(letter, 3); }
     // Another program holds Ctrl+Alt+letter.
     void HoldElsewhere(char letter) { ASSERT_TRUE(RegisterHotKey(other.Window(), 1, MOD_ALT | MOD_CONTROL, letter)); }
     std::wstring StoredLetter() const { return Settings::GetSetting(L"DirhoardEx", L"Config", L"HotKey", L"(none)"); }

@@ -9,17 +9,17 @@
 #include <memory>
 #include <thread>
 #include "FolderDialogUser.h"
-#include "Handles.h"
+#include "win32/Handles.h"
 #include "ListingGate.h"
-#include "Module.h"
+#include "win32/Module.h"
 #include "MediaType.h"
 #include "Registry.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInPlayer.h"
 #include "TempTree.h"
 #include "Wait.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 using Paths = std::vector<std::wstring>;

@@ -13,7 +13,7 @@
 #include "StandInPlayer.h"
 #include "TempTree.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 using modDirhoardEx::FolderWalker;
 using modDirhoardEx::WalkResult;

@@ -12,13 +12,13 @@
 #include "FolderDialogUser.h"
 #include "MediaType.h"
 #include "Registry.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInPlayer.h"
 #include "TempTree.h"
 #include "Wait.h"
 #include "folders/FolderWalker.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 using modDirhoardEx::FolderWalker;
 using modDirhoardEx::WalkResult;

@@ -5,18 +5,18 @@
 #include <cwchar>
 
 #include "BoxCatcher.h"
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "FolderDialogUser.h"
 #include "Registry.h"
 #include "SecondThread.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
 #include "TempTree.h"
 #include "Wait.h"
-#include "clsDirhoardEx.h"
+#include "core/clsDirhoardEx.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 constexpr wchar_t kConfigTitle[] = L"Dirhoard + Configuration";

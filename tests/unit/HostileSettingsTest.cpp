@@ -6,13 +6,13 @@
 #include "CodePage.h"
 #include "FolderDialogUser.h"
 #include "Registry.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInPlayer.h"
 #include "TempTree.h"
 #include "Wait.h"
 #include "config/frmDirhoardEx.h"
 #include "folders/modDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 void Put(const wchar_t *section, const wchar_t *key, const std::wstring &value) {
@@ -51,11 +51,7 @@ void PrintTo(const StoredHotKey &stored, std::ostream *out) { *out << stored.nam
 
 class HostileHotKey : public Hostile, public testing::WithParamInterface<StoredHotKey> {
 protected:
-    bool IsFree(int32_t key) {
-        if (!RegisterHotKey(other.Window(), 1, MOD_ALT | MOD_CONTROL, static_cast<UINT>(key))) return false;
-        UnregisterHotKey(other.Window(), 1);
-        return true;
-    }
+    bool IsFree(int32_t key) { return other.IsFree(key); }
 };
 }
 

@@ -3,20 +3,20 @@
 #include <gtest/gtest.h>
 #include <atomic>
 
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "FreedMemory.h"
 #include "FolderDialogUser.h"
 #include "ListingGate.h"
 #include "MediaFolder.h"
 #include "Registry.h"
 #include "SecondThread.h"
-#include "Settings.h"
+#include "core/Settings.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
 #include "Wait.h"
-#include "clsDirhoardEx.h"
+#include "core/clsDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 constexpr wchar_t kConfigTitle[] = L"Dirhoard + Configuration";
@@ -27,11 +27,7 @@ protected:
         ASSERT_HRESULT_SUCCEEDED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, plugin.PutVoid()));
     }
     void TearDown() override { UnregisterHotKey(other.Window(), 1); }
-    bool IsFree(char letter) {
-        if (!RegisterHotKey(other.Window(), 1, MOD_ALT | MOD_CONTROL, letter)) return false;
-        UnregisterHotKey(other.Window(), 1);
-        return true;
-    }
+    bool IsFree(char letter) { return other.IsFree(letter); }
     std::wstring StoredLetter() const { return Settings::GetSetting(L"DirhoardEx", L"Config", L"HotKey", L"(none)"); }
 
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};

@@ -1,11 +1,11 @@
 // The plugin object driven directly, as the host would once it has created it.
 #include <gtest/gtest.h>
 
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
-#include "clsDirhoardEx.h"
-#include "modGlobalDefinitions.h"
+#include "core/clsDirhoardEx.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 class PluginObject : public testing::Test {

@@ -2,15 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "Registry.h"
-#include "Settings.h"
+#include "core/Settings.h"
 
 namespace {
 class SettingsStore : public testing::Test {
 protected:
     void Put(const wchar_t *section, const wchar_t *key, const std::wstring &raw) {
         const std::wstring path = std::wstring(test::kSettingsKey) + L"\\" + section;
-        RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), key, REG_SZ, raw.data(),
-                        static_cast<DWORD>((raw.size() + 1) * sizeof(wchar_t)));
+        RegistryText::Set(HKEY_CURRENT_USER, path, key, raw);
     }
     test::RegistryCleaner clean{HKEY_CURRENT_USER, test::kSettingsKey};
 };

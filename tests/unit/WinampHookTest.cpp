@@ -9,7 +9,7 @@
 #include "StandInPlayer.h"
 #include "Wait.h"
 #include "hook/modWinampWindowProc.h"
-#include "modGlobalDefinitions.h"
+#include "core/modGlobalDefinitions.h"
 
 namespace {
 using namespace modWinampWindowProc;

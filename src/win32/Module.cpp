@@ -1,4 +1,4 @@
-#include "Module.h"
+#include "win32/Module.h"
 
 namespace {
 HINSTANCE instance = nullptr;
@@ -30,5 +30,18 @@ void Pin() {
     HMODULE self = nullptr;
     pinned = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                                 reinterpret_cast<LPCWSTR>(&Anchor), &self) != FALSE;
+}
+
+std::wstring FileOf(HMODULE module) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(path, n);
+}
+
+std::wstring FolderOf(HMODULE module) {
+    std::wstring folder = FileOf(module);
+    const size_t slash = folder.find_last_of(L'\\');
+    folder.resize(slash == std::wstring::npos ? 0 : slash);
+    return folder;
 }
 }
