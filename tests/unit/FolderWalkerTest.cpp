@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include "CodePage.h"
-#include "BoxCloser.h"
+#include "BoxCatcher.h"
 #include "folders/FolderWalker.h"
 #include "folders/LongPath.h"
 #include "folders/UnreadableNotice.h"
@@ -175,23 +175,22 @@ TEST_F(Walk, AddDirWarnsOnceAboutFoldersItCouldNotRead) {
     HANDLE lockC = CreateFileW(tree.Path(L"A\\C").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     modDirhoardEx::RecurseSubfolders = true;
-    test::BoxCloser box(L"DirhoardEx");
+    test::BoxCatcher boxes;
     modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"));
-    const bool shown = box.Finish();
     CloseHandle(lockB);
     CloseHandle(lockC);
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(box.Text(), L"2 folders could not be read and were skipped:\n\n" + tree.Path(L"A\\B") + L"\n" +
-                              tree.Path(L"A\\C"));
+    const std::vector<test::CaughtBox> warned{
+        {L"2 folders could not be read and were skipped:\n\n" + tree.Path(L"A\\B") + L"\n" + tree.Path(L"A\\C"), true}};
+    EXPECT_EQ(boxes.Boxes(), warned);
     EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
 }
 
 TEST_F(Walk, ASelectedFolderThatCannotBeReadSendsNothingAndWarns) {
     modDirhoardEx::RecurseSubfolders = true;
-    test::BoxCloser box(L"DirhoardEx");
+    test::BoxCatcher boxes;
     modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Vanished"));
-    EXPECT_TRUE(box.Finish());
-    EXPECT_EQ(box.Text(), L"1 folder could not be read and was skipped:\n\n" + tree.Path(L"Vanished"));
+    const std::vector<test::CaughtBox> warned{{L"1 folder could not be read and was skipped:\n\n" + tree.Path(L"Vanished"), true}};
+    EXPECT_EQ(boxes.Boxes(), warned);
     EXPECT_TRUE(player.Playlist().empty());
 }
 
