@@ -1,5 +1,6 @@
 #include "ListingGate.h"
 
+#include <utility>
 #include <vector>
 #include "Wait.h"
 #include "folders/FolderWalker.h"
@@ -18,10 +19,12 @@ ListingGate::ListingGate(std::wstring folder) {
 }
 
 ListingGate::~ListingGate() {
+    // A listing still held is let go; one that reaches the gate later finds the handles gone
+    // and does not wait.
     Open();
     modDirhoardEx::FindFirstListing = FindFirstFileExW;
-    // A walk still held here has had its timeout; it is let go before the events go.
-    Sleep(0);
+    CloseHandle(std::exchange(reached, nullptr));
+    CloseHandle(std::exchange(opened, nullptr));
 }
 
 bool ListingGate::Reached(DWORD timeoutMs) { return WaitForSingleObject(reached, timeoutMs) == WAIT_OBJECT_0; }
