@@ -6,6 +6,7 @@
 #include <psapi.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>
@@ -18,6 +19,9 @@
 
 namespace {
 LONG copies = 0;
+// Whether the counting player answers the extension-list query, as the real one does, or 0 as
+// an older one does; the bench's media files are of a kind it lists.
+bool answersExtensions = false;
 
 double Now() {
     static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
@@ -42,6 +46,13 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             if (probe.first < 0) probe.first = probe.last;
         }
         return TRUE;
+    }
+    if (message == WM_USER && wParam == 0 && lParam == 292) {
+        if (!answersExtensions) return 0;
+        static const char list[] = "DHM\0";  // and the final empty entry: the literal's own zero
+        HGLOBAL block = GlobalAlloc(GMEM_FIXED, sizeof list);
+        if (block) std::memcpy(block, list, sizeof list);
+        return reinterpret_cast<LRESULT>(block);
     }
     if (message == WM_TIMER && wParam == kProbeTimer) {
         const double t = Now();
@@ -134,7 +145,7 @@ void PrintLiveness(const std::wstring &tree, HWND player) {
 struct Row {
     const wchar_t *name;
     long files, folders;
-    double bare, ours, direct;
+    double bare, ours, listed, direct;
     long sent;
     double peakMB;
 };
@@ -159,10 +170,20 @@ int wmain(int argc, wchar_t **argv) {
     for (const Case &c : cases) {
         long files = 0, sent = 0, direct = 0;
         files = bench::BareWalk(c.root);  // the first read of a tree fills the caches for every walk after it
-        Row row{c.name, files, c.folders, 0, 0, 0, 0, 0};
-        long counted = 0;
+        Row row{c.name, files, c.folders, 0, 0, 0, 0, 0, 0};
+        long counted = 0, sentListed = 0;
+        const auto pluginWalk = [&] {
+            copies = 0;
+            bench::PluginWalk(c.root, player);
+            return static_cast<long>(copies);
+        };
         row.bare = Time(5, [&] { return bench::BareWalk(c.root); }, counted);
-        row.ours = Time(5, [&] { copies = 0; bench::PluginWalk(c.root, player); return static_cast<long>(copies); }, sent);
+        row.ours = Time(5, pluginWalk, sent);
+        answersExtensions = true;
+        row.listed = Time(5, pluginWalk, sentListed);
+        answersExtensions = false;
+        if (sentListed != sent)
+            std::wprintf(L"warning: with the player's list the plugin sent %ld files, without it %ld\n", sentListed, sent);
         row.sent = sent;
         row.peakMB = PeakWorkingSetMB();
         if (c.direct) row.direct = Time(1, [&] { return bench::DirectWalk(c.root, player); }, direct);
@@ -174,13 +195,16 @@ int wmain(int argc, wchar_t **argv) {
     const std::vector<double> hotkey = bench::HotKeyToDialogTimes(player, 20);
     const std::wstring tree100k = argv[2];
 
-    std::wprintf(L"\n| tree | folders | media sent | bare walk ms | Add Dir ms | direct ms | Add Dir / bare | "
-                 L"direct / Add Dir | Add Dir files/s | peak working set MB |\n");
-    std::wprintf(L"|---|---|---|---|---|---|---|---|---|---|\n");
+    std::wprintf(L"\n| tree | folders | media sent | bare walk ms | Add Dir ms | Add Dir with the player's list ms | "
+                 L"direct ms | Add Dir / bare | with list / bare | direct / Add Dir | Add Dir files/s | "
+                 L"peak working set MB |\n");
+    std::wprintf(L"|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const Row &r : rows) {
-        std::wprintf(L"| %ls | %ld | %ld | %.1f | %.1f | %ls | %.2f | %ls | %.0f | %.1f |\n", r.name, r.folders, r.sent,
-                     r.bare, r.ours, r.direct > 0 ? std::to_wstring(static_cast<long>(r.direct)).c_str() : L"-",
-                     r.ours / r.bare, r.direct > 0 ? std::to_wstring(static_cast<long>(r.direct / r.ours)).c_str() : L"-",
+        std::wprintf(L"| %ls | %ld | %ld | %.1f | %.1f | %.1f | %ls | %.2f | %.2f | %ls | %.0f | %.1f |\n", r.name,
+                     r.folders, r.sent, r.bare, r.ours, r.listed,
+                     r.direct > 0 ? std::to_wstring(static_cast<long>(r.direct)).c_str() : L"-", r.ours / r.bare,
+                     r.listed / r.bare,
+                     r.direct > 0 ? std::to_wstring(static_cast<long>(r.direct / r.ours)).c_str() : L"-",
                      1000.0 * r.files / r.ours, r.peakMB);
     }
     if (rows.size() == 2)

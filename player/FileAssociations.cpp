@@ -1,7 +1,6 @@
 #include "FileAssociations.h"
 
-#include <windows.h>
-#include <string>
+#include <algorithm>
 #include "win32/RegistryText.h"
 
 namespace FileAssociations {
@@ -14,8 +13,23 @@ void SetClass(const std::wstring &key, const wchar_t *value) {
 }
 }
 
-void Register() {
+void Register(bool otherIsDefault) {
     SetClass(kProgId, L"Winamp media file");
-    for (const wchar_t *extension : kExtensions) SetClass(extension, kProgId);
+    SetClass(kOtherProgId, kOtherDescription);
+    for (const wchar_t *extension : kExtensions) SetClass(extension, otherIsDefault ? kOtherProgId : kProgId);
+}
+
+HGLOBAL ExtensionListBlock() {
+    std::string list;
+    for (const wchar_t *extension : kExtensions) {
+        // Upper case, as the player's input plugins name them.
+        for (const wchar_t *c = extension + 1; *c; ++c)
+            list.push_back(static_cast<char>(*c >= L'a' && *c <= L'z' ? *c - L'a' + L'A' : *c));
+        list.push_back('\0');
+    }
+    list.push_back('\0');
+    HGLOBAL block = GlobalAlloc(GMEM_FIXED, list.size());
+    if (block) std::copy(list.begin(), list.end(), static_cast<char *>(block));
+    return block;
 }
 }

@@ -1,5 +1,6 @@
 #include "PlayerWindow.h"
 
+#include "FileAssociations.h"
 #include "PlayerIds.h"
 #include "Playlist.h"
 
@@ -7,6 +8,7 @@ namespace {
 constexpr UINT kWaIpc = WM_USER;
 constexpr WPARAM kGetWnd = 1;       // which window: 1 is the playlist
 constexpr LPARAM kIpcGetWnd = 260;
+constexpr LPARAM kIpcGetExtList = 292;
 }
 
 bool PlayerWindow::Create(HINSTANCE instance) {
@@ -60,6 +62,8 @@ LRESULT CALLBACK PlayerWindow::Proc(HWND window, UINT message, WPARAM wParam, LP
     case WM_DESTROY: return self->OnDestroy();
     case kWaIpc:
         if (wParam == kGetWnd && lParam == kIpcGetWnd) return reinterpret_cast<LRESULT>(self->list_);
+        if (wParam == 0 && lParam == kIpcGetExtList && self->answersExtensions_)
+            return reinterpret_cast<LRESULT>(FileAssociations::ExtensionListBlock());
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

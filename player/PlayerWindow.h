@@ -8,7 +8,8 @@
 
 class PlayerWindow {
 public:
-    explicit PlayerWindow(Plugins &plugins) : plugins_(plugins) {}
+    // `answersExtensions`: false for a player older than the extension-list query.
+    PlayerWindow(Plugins &plugins, bool answersExtensions) : plugins_(plugins), answersExtensions_(answersExtensions) {}
     PlayerWindow(const PlayerWindow &) = delete;
     PlayerWindow &operator=(const PlayerWindow &) = delete;
 
@@ -28,6 +29,7 @@ private:
     LRESULT OnDestroy();
 
     Plugins &plugins_;
+    const bool answersExtensions_;
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     HWND list_ = nullptr;

@@ -1,6 +1,9 @@
 // The stand-in player: behaves, for a general-purpose plugin, like the media player it
 // stands in for, uninstalling included.
-// Usage: Winamp.exe [--playlist FILE]  (FILE receives the playlist as M3U on exit)
+// Usage: Winamp.exe [--playlist FILE] [--older] [--other-default]
+//   --playlist FILE   FILE receives the playlist as M3U on exit
+//   --older           a player that does not answer the extension-list query
+//   --other-default   another program opens the media kinds, as the user chose in Windows
 #include <windows.h>
 #include <shellapi.h>
 #include <string>
@@ -15,24 +18,34 @@
 namespace {
 std::wstring ProgramFolder() { return Module::FolderOf(nullptr); }
 
-std::wstring PlaylistArgument() {
+struct Arguments {
+    std::wstring playlist;
+    bool older = false;
+    bool otherDefault = false;
+};
+
+Arguments ReadArguments() {
+    Arguments arguments;
     int argc = 0;
     LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::wstring file;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::wstring(argv[i]) == L"--playlist") file = argv[i + 1];
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        if (argument == L"--playlist" && i + 1 < argc) arguments.playlist = argv[++i];
+        arguments.older |= argument == L"--older";
+        arguments.otherDefault |= argument == L"--other-default";
+    }
     LocalFree(argv);
-    return file;
+    return arguments;
 }
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-    const std::wstring playlistFile = PlaylistArgument();
-    FileAssociations::Register();
+    const Arguments arguments = ReadArguments();
+    FileAssociations::Register(arguments.otherDefault);
 
     Plugins plugins(ProgramFolder() + L"\\" + Player::kRemovalList);
     plugins.RemovePending();
-    PlayerWindow player(plugins);
+    PlayerWindow player(plugins, !arguments.older);
     if (!player.Create(instance)) return 1;
     plugins.Load(ProgramFolder() + L"\\Plugins", player.Window());
     player.ListPlugins();
@@ -43,6 +56,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         DispatchMessageW(&msg);
     }
     plugins.Unload();
-    if (!playlistFile.empty() && !Playlist::WriteM3u(playlistFile, player.Paths())) return 2;
+    if (!arguments.playlist.empty() && !Playlist::WriteM3u(arguments.playlist, player.Paths())) return 2;
     return 0;
 }

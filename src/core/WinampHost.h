@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace WinampHost {
 inline constexpr UINT WM_WA_IPC = WM_USER;           // the player's query/command message
@@ -12,9 +13,36 @@ inline constexpr LPARAM IPC_GETWND = 260;            // lParam of the window que
 inline constexpr ULONG_PTR IPC_PLAYFILE = 100;       // WM_COPYDATA: append an ANSI path
 inline constexpr ULONG_PTR IPC_PLAYFILEW = 1100;     // WM_COPYDATA: append a UTF-16 path
 inline constexpr WORD ID_PLAY_FOLDER = 40187;        // the player's own "Play Folder" command
+inline constexpr LPARAM IPC_GET_EXTLIST = 292;       // wParam 0: the extensions the player plays
 
 // Converts to the ANSI code page; false when the conversion would lose characters.
 bool ToAnsi(std::wstring_view path, std::string &out);
+
+// What the player plays: the extensions of its answer to IPC_GET_EXTLIST, compared without
+// regard to case. Empty where the player gave no usable list.
+class ExtensionList {
+public:
+    // More would only be a player's fault; the first ones are kept.
+    static constexpr size_t kMaxEntries = 4096;
+
+    // Reads the player's block, `size` bytes and not one more: entries each ended by a zero
+    // byte, the first empty entry ending the list. A block without that end is no list.
+    // Entries that could not be an extension (a dot, a path separator, a wildcard, anything
+    // outside printable ASCII) are skipped.
+    static ExtensionList Parse(const char *bytes, size_t size);
+
+    bool Empty() const { return entries_.empty(); }
+    size_t Size() const { return entries_.size(); }
+    // `extension` without its dot.
+    bool Contains(std::wstring_view extension) const;
+
+private:
+    std::vector<std::string> entries_;  // lower case, sorted
+};
+
+// Asks the player for its list and frees the block it answered with. Only on the player's own
+// thread: the answer is a block of this process, which the caller owns.
+ExtensionList AskExtensions(HWND player);
 
 // One synchronous send of one play-file record to the player's window; the answer is not used.
 void Send(HWND player, const COPYDATASTRUCT &record);

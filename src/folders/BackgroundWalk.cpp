@@ -63,8 +63,8 @@ private:
 // lock guards only hand-overs, so neither side holds it for more than a moment.
 class Walk final : public WalkFeed {
 public:
-    Walk(std::wstring_view root, bool recurse)
-        : root_(root), recurse_(recurse), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+    Walk(std::wstring_view root, bool recurse, WinampHost::ExtensionList played)
+        : root_(root), recurse_(recurse), played_(std::move(played)), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
           room_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
     bool Usable() const { return wake_ && room_; }
     HANDLE Wake() const { return wake_.Get(); }
@@ -81,7 +81,7 @@ public:
         WalkResult result = CallbackBarrier(WalkResult{}, [&] {
             COPYDATASTRUCT record{};
             FolderWalker walker(*this, record);
-            return walker.Walk(root_, recurse_);
+            return walker.Walk(root_, recurse_, std::move(played_));
         });
         if (SUCCEEDED(com)) CoUninitialize();
         CallbackBarrier(0, [&] {
@@ -152,6 +152,7 @@ private:
 
     const std::wstring root_;
     const bool recurse_;
+    WinampHost::ExtensionList played_;
     KernelHandle wake_;  // a batch was queued
     KernelHandle room_;  // a batch was taken, or the walk stopped
     std::atomic<bool> stop_{false};
@@ -227,14 +228,15 @@ bool DispatchPending(HWND dialog) {
 }
 
 // Where a worker cannot start, the walk lists on this thread as it did before it had one.
-WalkOutcome WalkHere(HWND player, COPYDATASTRUCT &record, std::wstring_view folder, bool recurse) {
+WalkOutcome WalkHere(HWND player, COPYDATASTRUCT &record, std::wstring_view folder, bool recurse,
+                     WinampHost::ExtensionList played) {
     WalkOutcome outcome;
     walkingHere = true;
     struct Done {
         ~Done() { walkingHere = false; }
     } done;
     FolderWalker walker(player, record);
-    outcome.result = walker.Walk(folder, recurse);
+    outcome.result = walker.Walk(folder, recurse, std::move(played));
     return outcome;
 }
 }
@@ -246,7 +248,7 @@ void StopWalk() {
 bool IsWalking() { return running || walkingHere; }
 
 WalkOutcome RunWalk(HWND player, COPYDATASTRUCT &record, std::wstring_view folder, bool recurse,
-                    const WalkWatch &watch) {
+                    WinampHost::ExtensionList played, const WalkWatch &watch) {
     struct Cleared {
         COPYDATASTRUCT &record;
         ~Cleared() {
@@ -255,10 +257,10 @@ WalkOutcome RunWalk(HWND player, COPYDATASTRUCT &record, std::wstring_view folde
             running = nullptr;
         }
     } cleared{record};
-    auto walk = std::make_shared<Walk>(folder, recurse);
+    auto walk = std::make_shared<Walk>(folder, recurse, played);
     KernelHandle worker;
     if (walk->Usable()) worker = StartWorker(walk);
-    if (!worker) return WalkHere(player, record, folder, recurse);
+    if (!worker) return WalkHere(player, record, folder, recurse, std::move(played));
     running = walk.get();
 
     WalkOutcome outcome;

@@ -25,7 +25,7 @@ struct WalkOutcome {
 // stopped. `record` points nowhere afterwards. A WM_QUIT met on the way stops the walk and is
 // posted again.
 WalkOutcome RunWalk(HWND player, COPYDATASTRUCT &record, std::wstring_view folder, bool recurse,
-                    const WalkWatch &watch = {});
+                    WinampHost::ExtensionList played, const WalkWatch &watch = {});
 
 // Stops the running walk, if any: nothing more is sent. Called on the walk's own thread, from
 // a message its loop dispatched.

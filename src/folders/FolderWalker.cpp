@@ -54,13 +54,13 @@ FolderWalker::FolderWalker(HWND player, COPYDATASTRUCT &record, size_t levelBudg
 FolderWalker::FolderWalker(WalkFeed &feed, COPYDATASTRUCT &record, size_t levelBudget)
     : feed_(&feed), sender_(feed, record), budget_(levelBudget) {}
 
-WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse) {
+WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played) {
     result_ = {};
     recurse_ = recurse;
     links_ = 0;
     walkedTargets_.clear();
     walkedIds_.clear();
-    types_.Clear();
+    types_.Reset(std::move(played));
     if (!path_.Assign(folder)) {
         ++result_.unreadable;
         result_.firstUnreadable.emplace_back(folder);

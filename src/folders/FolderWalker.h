@@ -42,7 +42,8 @@ public:
 
     FolderWalker(HWND player, COPYDATASTRUCT &record, size_t levelBudget = kLevelBudget);
     FolderWalker(WalkFeed &feed, COPYDATASTRUCT &record, size_t levelBudget = kLevelBudget);
-    WalkResult Walk(std::wstring_view folder, bool recurse);
+    // `played`: the extensions the player said it plays, asked for this press.
+    WalkResult Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played = {});
     const MediaTypes &Types() const { return types_; }
 
 private:

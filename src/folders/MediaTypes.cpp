@@ -38,7 +38,8 @@ bool MediaTypes::Ask(LongPath &folder, const wchar_t *name, bool exact) {
 bool MediaTypes::IsMedia(LongPath &folder, const wchar_t *name, bool exact) {
     const std::wstring_view extension = ExtensionOf(name);
     if (auto it = known_.find(extension); it != known_.end()) return it->second;
-    const bool media = Ask(folder, name, exact);
+    // Whichever program Windows opens the kind with, the player says what it plays.
+    const bool media = (!extension.empty() && played_.Contains(extension.substr(1))) || Ask(folder, name, exact);
     known_.emplace(extension, media);
     return media;
 }

@@ -1,9 +1,10 @@
 #pragma once
-// Which files are Winamp media files: the shell's type description, looked up once per
-// extension and kept for one "Add Dir" press.
+// Which files go to the player: those whose extension the player says it plays, and those the
+// shell types as "Winamp media file". The shell is asked once per extension and press.
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include "core/WinampHost.h"
 #include "folders/LongPath.h"
 
 namespace modDirhoardEx {
@@ -18,8 +19,12 @@ class MediaTypes {
 public:
     // `folder` holds the folder the file `name` lies in; it is left as it was.
     bool IsMedia(LongPath &folder, const wchar_t *name, bool exact);
-    // Forget what the shell said: registry changes count from the next press on.
-    void Clear() { known_.clear(); }
+    // A new press: the player's list as it answered now, and the shell asked afresh, so that
+    // registry changes count from the next press on.
+    void Reset(WinampHost::ExtensionList played) {
+        played_ = std::move(played);
+        known_.clear();
+    }
     size_t Lookups() const { return lookups_; }
 
 private:
@@ -29,6 +34,7 @@ private:
     };
     bool Ask(LongPath &folder, const wchar_t *name, bool exact);
 
+    WinampHost::ExtensionList played_;
     size_t lookups_ = 0;
     std::unordered_map<std::wstring, bool, Hash, std::equal_to<>> known_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include "folders/UnreadableNotice.h"
+#include "core/WinampHost.h"
 #include "core/modGlobalDefinitions.h"
 
 namespace modDirhoardEx {
@@ -21,8 +22,10 @@ void AddFolderToPlaylist(std::wstring_view folder, const WalkWatch &watch) {
     // A press that comes in while a walk runs (its loop dispatches messages, and so may the
     // player while it takes a record) is ignored: one walk at a time.
     if (IsWalking()) return;
+    const HWND player = modGlobalDefinitions::hWndWinamp;
+    // Asked here, on the player's thread, once per press.
     const WalkOutcome outcome =
-        RunWalk(modGlobalDefinitions::hWndWinamp, PlayFileRecord, folder, RecurseSubfolders, watch);
+        RunWalk(player, PlayFileRecord, folder, RecurseSubfolders, WinampHost::AskExtensions(player), watch);
     // A stopped walk is the user's choice, not a fault.
     if (outcome.result.unreadable && !outcome.stopped) ShowUnreadableNotice(watch.dialog, outcome.result);
 }

@@ -94,7 +94,7 @@ protected:
     std::wstring host, serverFile;
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
     Plugins plugins{removalList};
-    PlayerWindow player{plugins};
+    PlayerWindow player{plugins, true};
 };
 }
 

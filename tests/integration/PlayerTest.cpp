@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,9 @@ std::string ReadWhole(const std::wstring &path) {
 class PlayerProcess {
 public:
     explicit PlayerProcess(const std::wstring &playlist,
-                           const std::wstring &program = test::BesideThisProgram(L"Winamp.exe")) {
-        std::wstring command = L"\"" + program + L"\" --playlist \"" + playlist + L"\"";
+                           const std::wstring &program = test::BesideThisProgram(L"Winamp.exe"),
+                           const std::wstring &options = L"") {
+        std::wstring command = L"\"" + program + L"\" --playlist \"" + playlist + L"\" " + options;
         STARTUPINFOW si{sizeof si};
         started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_);
     }
@@ -68,6 +70,16 @@ public:
         return found;
     }
     DWORD Id() const { return info_.dwProcessId; }
+    // The extension list the player answers with, read out of its memory; nothing for a 0 answer.
+    std::optional<std::string> ExtensionList(HWND player) const {
+        const auto block = reinterpret_cast<const char *>(SendMessageW(player, WM_USER, 0, 292));
+        if (!block) return std::nullopt;
+        char bytes[512] = {};
+        SIZE_T read = 0;
+        ReadProcessMemory(info_.hProcess, block, bytes, sizeof bytes, &read);
+        std::string list(bytes, read);
+        return list.substr(0, list.find(std::string(2, '\0')) + 2);
+    }
     // Whether the process has this DLL (a full path) loaded.
     bool HasLoaded(const std::wstring &file) const {
         HMODULE modules[512];
@@ -130,32 +142,42 @@ TEST(StandInPlayer, AppendsAnsiAndWideRecordsToItsPlaylistAndWritesM3uOnExit) {
     DeleteFileW(m3u.c_str());
 }
 
-TEST(StandInPlayer, RegistersItsMediaTypesAsWinampMediaFiles) {
+// The shell's description of the media kinds follows the program the user chose; the player's
+// own list of what it plays does not, unless the player is too old to answer.
+TEST(StandInPlayer, RegistersItsMediaTypesAndListsWhatItPlays) {
     std::vector<std::unique_ptr<test::RegistryCleaner>> cleaners;
     auto clean = [&](const std::wstring &key) {
         cleaners.push_back(std::make_unique<test::RegistryCleaner>(HKEY_CURRENT_USER, L"Software\\Classes\\" + key));
         cleaners.push_back(std::make_unique<test::RegistryCleaner>(HKEY_CLASSES_ROOT, key));
     };
     clean(FileAssociations::kProgId);
+    clean(FileAssociations::kOtherProgId);
     for (const wchar_t *extension : FileAssociations::kExtensions) clean(extension);
-    const std::wstring m3u = TempFile(L"dirhoard-types-test.m3u");
-    PlayerProcess process(m3u);
-    ASSERT_TRUE(process.started_);
-    HWND player = process.Window();
-    ASSERT_NE(player, nullptr);
-
-    for (const wchar_t *name : {L"song.mp3", L"SONG.FLAC", L"take.wav"}) {
+    const std::string list("MP3\0MP2\0OGG\0FLAC\0WAV\0WMA\0M4A\0AAC\0MID\0MOD\0VOC\0AIFF\0\0", 51);
+    struct Case {
+        const wchar_t *options, *description;
+        std::optional<std::string> list;
+    };
+    for (const Case &c : {Case{L"", L"Winamp media file", list}, Case{L"--other-default", L"VLC media file", list},
+                          Case{L"--older", L"Winamp media file", std::nullopt}}) {
+        const std::wstring m3u = TempFile(L"dirhoard-types-test.m3u");
+        PlayerProcess process(m3u, test::BesideThisProgram(L"Winamp.exe"), c.options);
+        ASSERT_TRUE(process.started_);
+        HWND player = process.Window();
+        ASSERT_NE(player, nullptr);
+        for (const wchar_t *name : {L"song.mp3", L"SONG.FLAC", L"take.wav"}) {
+            SHFILEINFOW info{};
+            SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+            EXPECT_STREQ(info.szTypeName, c.description) << name << " " << c.options;
+        }
         SHFILEINFOW info{};
-        SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
-        EXPECT_STREQ(info.szTypeName, L"Winamp media file") << name;
+        SHGetFileInfoW(L"notes.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+        EXPECT_STRNE(info.szTypeName, L"Winamp media file");
+        EXPECT_EQ(process.ExtensionList(player), c.list) << c.options;
+        PostMessageW(player, WM_CLOSE, 0, 0);
+        EXPECT_EQ(process.Wait(), 0u);
+        DeleteFileW(m3u.c_str());
     }
-    SHFILEINFOW info{};
-    SHGetFileInfoW(L"notes.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
-    EXPECT_STRNE(info.szTypeName, L"Winamp media file");
-
-    PostMessageW(player, WM_CLOSE, 0, 0);
-    EXPECT_EQ(process.Wait(), 0u);
-    DeleteFileW(m3u.c_str());
 }
 
 namespace {

@@ -91,6 +91,13 @@ DialogVisit Visit(const std::wstring &folder) {
 }
 }
 
+bool PressAddDir(HWND dialog) {
+    HWND addDir = FindChild(dialog, L"Button", L"Add Dir");
+    if (!addDir || !IsWindowEnabled(addDir)) return false;
+    Click(addDir);
+    return PollUntil([&] { return IsWindowEnabled(addDir) != FALSE; });
+}
+
 std::wstring ProgressText(HWND dialog) {
     for (HWND child = FindWindowExW(dialog, nullptr, L"Static", nullptr); child;
          child = FindWindowExW(dialog, child, L"Static", nullptr))

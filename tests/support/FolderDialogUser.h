@@ -21,6 +21,10 @@ struct DialogVisit {
 // empty path selects the computer, which has no file-system path.
 HTREEITEM SelectFolder(HWND dialog, const std::wstring &folder);
 
+// Presses "Add Dir" as a click does and waits until the walk it started is over, the button
+// usable again. False when the button was not there to press or the walk did not end.
+bool PressAddDir(HWND dialog);
+
 // Presses the hotkey, then selects `folder`, presses "Add Dir" and "Finish".
 DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder);
 // The same once something else has opened the dialog.

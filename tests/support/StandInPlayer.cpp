@@ -1,8 +1,20 @@
 #include "StandInPlayer.h"
 
+#include <algorithm>
+
 namespace test {
 namespace {
 constexpr wchar_t kClass[] = L"Winamp v1.x";
+}
+
+const std::string StandInPlayer::kExtensionBlock("MP3\0MP2\0OGG\0FLAC\0WAV\0M4A\0\0", 26);
+
+std::function<LRESULT()> StandInPlayer::Block(std::string bytes) {
+    return [bytes] {
+        HGLOBAL block = GlobalAlloc(GMEM_FIXED, bytes.size());
+        if (block) std::copy(bytes.begin(), bytes.end(), static_cast<char *>(block));
+        return reinterpret_cast<LRESULT>(block);
+    };
 }
 
 StandInPlayer::StandInPlayer() {
@@ -41,6 +53,7 @@ LRESULT CALLBACK StandInPlayer::Proc(HWND window, UINT message, WPARAM wParam, L
 
 LRESULT StandInPlayer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_USER && wParam == 1 && lParam == 260) return kPlaylistAnswer;
+    if (message == WM_USER && wParam == 0 && lParam == 292) return answerExtensions ? answerExtensions() : 0;
     if (message == WM_COPYDATA) {
         const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
         PlayFile file{cds->dwData, cds->cbData, {}, {}};

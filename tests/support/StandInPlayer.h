@@ -24,6 +24,11 @@ struct PlayFile {
 class StandInPlayer {
 public:
     static constexpr LRESULT kPlaylistAnswer = 0x1234ABC;
+    // Its answer to the extension-list query: what the real player's input plugins play.
+    static const std::string kExtensionBlock;
+    // The answer is a block allocated with GlobalAlloc and holding `bytes`, as the real
+    // player gives it; the caller frees it.
+    static std::function<LRESULT()> Block(std::string bytes);
 
     StandInPlayer();
     ~StandInPlayer();
@@ -43,6 +48,9 @@ public:
     bool IsFree(int32_t key, int id = 1) const;
     // Runs inside the player's handling of each play-file record, once it is kept.
     std::function<void()> onPlayFile;
+    // Answers the extension-list query (WM_USER, wParam 0, lParam 292); an older player,
+    // which does not know the query, answers 0.
+    std::function<LRESULT()> answerExtensions = Block(kExtensionBlock);
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -46,10 +46,16 @@ struct Seen {
     bool endedOpen = false, addDirBack = false, checkBack = false;
 };
 
-// A window on the test thread that opens the browser when told to, as the hotkey hook does.
+// A window on the test thread that opens the browser when told to, as the hotkey hook does,
+// and runs what the driving thread hands it where the player's state lives.
+constexpr UINT kRunHere = WM_APP + 1;
 LRESULT CALLBACK OpenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_APP) {
         modDirhoardEx::ShowFolderBrowser();
+        return 1;
+    }
+    if (message == kRunHere) {
+        (*reinterpret_cast<const std::function<void()> *>(lParam))();
         return 1;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -91,6 +97,10 @@ protected:
     }
 
     static HWND Button(HWND dialog, const wchar_t *text) { return test::FindChild(dialog, L"Button", text); }
+    // From the driving thread: `work` runs on the test thread, between the player's messages.
+    void OnTestThread(const std::function<void()> &work) const {
+        SendMessageW(opener, kRunHere, 0, reinterpret_cast<LPARAM>(&work));
+    }
 
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
     test::MediaType media{L".dhm", L"Winamp media file"};
@@ -323,4 +333,64 @@ TEST(BrowseSelection, AddDirIsEnabledAgainWhenARealFolderFollowsAVirtualOne) {
 
     modDirhoardEx::BrowseCallback(stand.Window(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(real.Get()), 0);
     EXPECT_EQ(enables().size(), 2u);
+}
+
+namespace {
+// What one answer of the player to the extension-list query makes "Add Dir" send.
+struct ExtensionAnswer {
+    const char *what;
+    std::function<LRESULT()> answer;
+    bool listed;  // the answer lists MP3
+};
+
+const char kStaticList[] = "MP3\0\0";
+}
+
+// Since Windows 8 the program the user chose to open a kind decides how the shell describes it;
+// the player itself says which kinds it plays. A bad answer counts as none.
+TEST_F(FolderBrowser, ThePlayersOwnListAddsWhatItPlaysWhateverTheShellCallsIt) {
+    using namespace std::string_literals;
+    const test::MediaType other{L".mp3", L"VLC media file (.mp3)"};
+    const Paths listed{tree.File(L"Music\\dir.mp3\\in.mp3"), tree.File(L"Music\\sub\\s.mp3"),
+                       tree.File(L"Music\\a.mp3"), tree.File(L"Music\\b.Mp3")};
+    const std::wstring typed = tree.File(L"Music\\e.dhm");
+    for (const wchar_t *name : {L"Music\\c", L"Music\\d.", L"Music\\f.txt", L"Music\\g.mp3x"}) tree.File(name);
+    std::string overCap;
+    for (int i = 0; i < 5000; ++i) overCap.append("x").append(std::to_string(i)).push_back('\0');
+    const std::vector<ExtensionAnswer> answers = {
+        {"the player's list", test::StandInPlayer::Block("ogg\0mp3\0\0"s), true},
+        {"no answer: an older player", [] { return LRESULT{0}; }, false},
+        {"a block of no size", [] { return reinterpret_cast<LRESULT>(GlobalAlloc(GMEM_FIXED, 0)); }, false},
+        {"no empty entry at the end", test::StandInPlayer::Block("MP3\0OGG\0"s), false},
+        {"an entry cut off", test::StandInPlayer::Block("OGG\0MP3"s), false},
+        {"no usable entry", test::StandInPlayer::Block(".MP3\0*.mp3\0\\mp3\0\0"s), false},
+        {"MP3 beyond the cap", test::StandInPlayer::Block(overCap + "MP3\0\0"s), false},
+        {"not a block", [] { return reinterpret_cast<LRESULT>(kStaticList); }, false},
+        {"a small number", [] { return LRESULT{1}; }, false},
+    };
+    Settings::StorePath(tree.Path(L"Music"));
+    Settings::StoreRecurse(true);
+    std::vector<Paths> sent(answers.size());
+    size_t asked = 0;
+    const Seen seen = Open([&](HWND dialog, Seen &s) {
+        HWND addDir = Button(dialog, L"Add Dir");
+        s.selected = addDir && test::SelectFolder(dialog, tree.Path(L"Music"));
+        for (size_t i = 0; i < answers.size() && s.selected; ++i) {
+            OnTestThread([&] {
+                player.Clear();
+                player.answerExtensions = answers[i].answer;
+            });
+            test::PressAddDir(dialog);
+            OnTestThread([&] {
+                sent[i] = player.Paths();
+                for (const auto &m : player.Messages()) asked += m.message == WM_USER && m.wParam == 0 && m.lParam == 292;
+            });
+        }
+    });
+    ASSERT_TRUE(seen.selected);
+    EXPECT_EQ(asked, answers.size()) << "once per press";
+    Paths all = listed;
+    all.push_back(typed);
+    for (size_t i = 0; i < answers.size(); ++i)
+        EXPECT_EQ(sent[i], answers[i].listed ? all : Paths{typed}) << answers[i].what;
 }

@@ -140,6 +140,16 @@ TEST_F(Walk, ExtensionTypesAreAskedOncePerPressAndForgottenAfterIt) {
     EXPECT_EQ(walker.Walk(tree.Path(L"M"), true).sent, 0u);
 }
 
+TEST_F(Walk, AnExtensionThePlayerListsNeedsNoShellLookUp) {
+    test::MediaType other{L".dhx", L"VLC media file (.dhx)"};
+    for (int i = 0; i < 5; ++i) tree.File(L"M\\m" + std::to_wstring(i) + L".dhx");
+    tree.File(L"M\\other.txt");
+    const std::string block("DHX\0\0", 5);
+    FolderWalker walker(player.Window(), record);
+    EXPECT_EQ(walker.Walk(tree.Path(L"M"), true, WinampHost::ExtensionList::Parse(block.data(), block.size())).sent, 5u);
+    EXPECT_EQ(walker.Types().Lookups(), 1u);  // other.txt's
+}
+
 TEST_F(Walk, AFolderTooBigToKeepIsListedAgainInTheSameOrder) {
     for (const wchar_t *name : {L"R\\r1.dhm", L"R\\r2.dhm", L"R\\S1\\s.dhm", L"R\\S2\\t.dhm", L"R\\S2\\U\\u.dhm"})
         tree.File(name);
