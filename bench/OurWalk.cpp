@@ -1,16 +1,18 @@
 #include "Walks.h"
 
 #include <vector>
-#include "folders/FolderWalker.h"
+#include "SendingSink.h"
 #include "core/WinampHost.h"
-#include "folders/modDirhoardEx.h"
 #include "core/modGlobalDefinitions.h"
+#include "folders/BackgroundWalk.h"
+#include "folders/FolderWalker.h"
+#include "folders/modDirhoardEx.h"
 
 namespace bench {
 namespace {
 // The direct design's recursion: subfolders first, then the folder's own files, each file's
 // type asked of the shell.
-void DirectFolder(modDirhoardEx::LongPath &path, modDirhoardEx::PlaySender &sender, long &sent) {
+void DirectFolder(modDirhoardEx::LongPath &path, modDirhoardEx::RecordBuilder &builder, long &sent) {
     std::vector<std::wstring> folders, files;
     WIN32_FIND_DATAW entry;
     const size_t mark = path.Push(L"*");
@@ -25,40 +27,66 @@ void DirectFolder(modDirhoardEx::LongPath &path, modDirhoardEx::PlaySender &send
     FindClose(find);
     for (const std::wstring &folder : folders) {
         const size_t at = path.Push(folder.c_str());
-        DirectFolder(path, sender, sent);
+        DirectFolder(path, builder, sent);
         path.Truncate(at);
     }
     for (const std::wstring &file : files) {
         const size_t at = path.Push(file.c_str());
         if (modDirhoardEx::ShellSaysMedia(path, file.c_str(), false)) {
-            sender.Send(path, false);
+            builder.Build(path, false);
             ++sent;
         }
         path.Truncate(at);
     }
 }
+
+// The press: the dialog box ends with the walk.
+struct Press final : modDirhoardEx::WalkObserver {
+    std::wstring root;
+    modDirhoardEx::FindFirstFunction listing;
+    HWND dialog = nullptr;
+    void Progress(size_t, std::wstring_view) override {}
+    void Ended(const modDirhoardEx::WalkOutcome &) override { EndDialog(dialog, 1); }
+};
+
+INT_PTR CALLBACK PressDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return FALSE;
+    auto *press = reinterpret_cast<Press *>(lParam);
+    press->dialog = dialog;
+    if (!modDirhoardEx::AddFolderToPlaylist(press->root, *press, dialog, press->listing)) EndDialog(dialog, 0);
+    return TRUE;
+}
 }
 
-void PluginWalk(const std::wstring &root, HWND player) {
+void PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {
     modGlobalDefinitions::hWndWinamp = player;
     modDirhoardEx::RecurseSubfolders = true;
     modDirhoardEx::PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
-    modDirhoardEx::AddFolderToPlaylist(root);
+    Press press;
+    press.root = root;
+    press.listing = listing;
+    // An empty dialog box of no size: its loop is the one the folder browser runs.
+    struct alignas(4) {
+        DLGTEMPLATE header;
+        WORD menu, windowClass, title;
+    } dialog{{WS_POPUP, 0, 0, 0, 0, 0, 0}, 0, 0, 0};
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &dialog.header, nullptr, PressDialog,
+                            reinterpret_cast<LPARAM>(&press));
 }
 
-long BlockingWalk(const std::wstring &root, HWND player) {
-    COPYDATASTRUCT record{WinampHost::IPC_PLAYFILE, 0, nullptr};
-    modDirhoardEx::FolderWalker walker(player, record);
+long BlockingWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {
+    test::SendingSink sink(player);
+    modDirhoardEx::FolderWalker walker(sink, listing);
     return static_cast<long>(walker.Walk(root, true).sent);
 }
 
 long DirectWalk(const std::wstring &root, HWND player) {
-    COPYDATASTRUCT record{WinampHost::IPC_PLAYFILE, 0, nullptr};
     modDirhoardEx::LongPath path;
     if (!path.Assign(root)) return 0;
-    modDirhoardEx::PlaySender sender(player, record);
+    test::SendingSink sink(player);
+    modDirhoardEx::RecordBuilder builder(sink);
     long sent = 0;
-    DirectFolder(path, sender, sent);
+    DirectFolder(path, builder, sent);
     return sent;
 }
 }

@@ -4,6 +4,7 @@
 //   PlayerDriver gone WINDOW SECONDS        no such window is left
 //   PlayerDriver hotkey LETTER              presses Ctrl+Alt+LETTER (SendInput)
 //   PlayerDriver click WINDOW BUTTON        clicks the button (any depth) with that text
+//   PlayerDriver enabled WINDOW BUTTON SECONDS  the button is (again) enabled
 //   PlayerDriver command WINDOW ID          posts WM_COMMAND ID (a menu item)
 //   PlayerDriver close WINDOW               posts WM_CLOSE
 //   PlayerDriver list WINDOW                prints the window's child controls
@@ -147,7 +148,8 @@ int Hold(const std::wstring &dll, double seconds) {
 }
 
 int Run(const std::vector<std::wstring> &args) {
-    if (args.size() < 2) return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|command|close|list|resolve|hold ...");
+    if (args.size() < 2)
+        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|list|resolve|hold ...");
     const std::wstring &verb = args[0];
     if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
     if (verb == L"hold") return Hold(args[1], args.size() > 2 ? _wtof(args[2].c_str()) : 10);
@@ -172,17 +174,26 @@ int Run(const std::vector<std::wstring> &args) {
                     IsWindowVisible(child) ? L"" : L" (hidden)");
         return 0;
     }
-    if (verb == L"click" && args.size() > 2) {
-        for (HWND child : Children(window)) {
-            if (ClassOf(child) != L"Button" || TextOf(child) != args[2]) continue;
-            DWORD_PTR result = 0;
-            // Returns once the click has been handled (an "Add Dir" walk included).
-            if (SendMessageTimeoutW(child, BM_CLICK, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &result)) return 0;
-            // A click that ends its dialog may not answer: the dialog is gone, the click happened.
-            if (!IsWindow(window)) return 0;
-            return Fail(L"\"" + args[2] + L"\" did not answer within 30 s");
+    if ((verb == L"click" || verb == L"enabled") && args.size() > 2) {
+        HWND button = nullptr;
+        for (HWND child : Children(window))
+            if (ClassOf(child) == L"Button" && TextOf(child) == args[2]) button = child;
+        if (!button) return Fail(L"no button \"" + args[2] + L"\" in \"" + args[1] + L"\"");
+        if (verb == L"enabled") {
+            const double seconds = args.size() > 3 ? _wtof(args[3].c_str()) : 10;
+            const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+            while (!IsWindowEnabled(button)) {
+                if (GetTickCount64() >= deadline) return Fail(L"\"" + args[2] + L"\" still disabled");
+                Sleep(50);
+            }
+            return 0;
         }
-        return Fail(L"no button \"" + args[2] + L"\" in \"" + args[1] + L"\"");
+        DWORD_PTR result = 0;
+        // Returns once the click has been handled.
+        if (SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &result)) return 0;
+        // A click that ends its dialog may not answer: the dialog is gone, the click happened.
+        if (!IsWindow(window)) return 0;
+        return Fail(L"\"" + args[2] + L"\" did not answer within 30 s");
     }
     return Fail(L"unknown command " + verb);
 }

@@ -6,6 +6,7 @@
 #include "win32/Module.h"
 #include "config/frmDirhoardEx.h"
 #include "folders/BackgroundWalk.h"
+#include "folders/modDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
 #include "core/modGlobalDefinitions.h"
 
@@ -19,10 +20,19 @@ HRESULT clsDirhoardEx::Create(REFIID iid, void **out) {
     return hr;
 }
 
-clsDirhoardEx::clsDirhoardEx() { Module::AddRef(); }
+namespace {
+// Objects alive in this module; another host object may come and go during a walk.
+LONG liveObjects = 0;
+}
+
+clsDirhoardEx::clsDirhoardEx() {
+    Module::AddRef();
+    InterlockedIncrement(&liveObjects);
+}
+
 clsDirhoardEx::~clsDirhoardEx() {
-    // The host lets go of us: a walk it started through us ends here.
-    modDirhoardEx::StopWalk();
+    // The host let go of the last of us: nothing more goes to the player.
+    if (InterlockedDecrement(&liveObjects) == 0) modDirhoardEx::StopWalk();
     Module::Release();
 }
 
@@ -135,7 +145,9 @@ STDMETHODIMP clsDirhoardEx::Configure() {
 
 STDMETHODIMP clsDirhoardEx::Quit() {
     return ComBarrier([&]() -> HRESULT {
-        modDirhoardEx::StopWalk();
+        // The host may delete the settings next (uninstall): the browser stores them now, and
+        // nothing of ours writes them afterwards.
+        modDirhoardEx::CloseFolderBrowser();
         ConfigWindow().Shutdown();
         return S_OK;
     });

@@ -1,23 +1,38 @@
+// Who touches what during a walk:
+//
+//   | what                                        | the player's thread           | the worker                |
+//   |---------------------------------------------|-------------------------------|---------------------------|
+//   | FolderWalker, RecordBuilder, the listing    | only where no worker started  | lists, builds the records |
+//   | WalkChannel: queue, folder, result, idle    | takes, stops (its lock)       | hands over, ends (lock)   |
+//   | WalkChannel: stop flag                      | sets                          | reads between entries     |
+//   | the walk's window, its timers, its hook     | owns                          | posts the wake only       |
+//   | Walk, WalkObserver, PlayFileRecord, sends   | only                          | never                     |
+//
+// The player's thread never waits for the worker. The worker holds the channel and the module
+// until it ends, and every wait of it ends when the walk stops.
 #include "folders/BackgroundWalk.h"
 
 #include <objbase.h>
-#include <atomic>
-#include <deque>
 #include <memory>
-#include <new>
 #include "win32/Barrier.h"
-#include "win32/Handles.h"
 #include "win32/Module.h"
-#include "core/WinampHost.h"
+#include "win32/ModuleThread.h"
+#include "folders/UnreadableNotice.h"
+#include "folders/WalkChannel.h"
+#include "folders/modDirhoardEx.h"
 
 namespace modDirhoardEx {
 namespace {
-// Records handed over together: fewer hand-overs, yet the first record goes out at once.
-constexpr size_t kBatchRecords = 256;
-// How far the worker may run ahead of the player before it waits.
-constexpr size_t kQueuedBatches = 64;
-// The longest run of sends between two looks at the message queue: well under one frame.
-constexpr double kSliceMs = 8.0;
+constexpr wchar_t kWindowClass[] = L"DirhoardExWalk";
+// Records are queued, the worker ended, or the next turn is due.
+constexpr UINT kWake = WM_APP;
+constexpr UINT_PTR kResumeTimer = 1;
+constexpr UINT_PTR kProgressTimer = 2;
+// The longest turn of sends: well under one frame.
+constexpr double kTurnMs = 8.0;
+// What the player waits to have dispatched before the next turn. Posted messages go before
+// all of them, so a turn that always posted the next would starve them.
+constexpr UINT kPlayersOwn = QS_INPUT | QS_PAINT | QS_TIMER;
 
 double NowMs() {
     static const double perMs = [] {
@@ -30,300 +45,255 @@ double NowMs() {
     return static_cast<double>(t.QuadPart) / perMs;
 }
 
-// Prepared records, their bytes packed one after another (each wide one at an even offset).
-struct Batch {
-    struct Record {
-        ULONG_PTR kind;
-        DWORD size;
-        size_t offset;
-    };
-    std::vector<Record> records;
-    std::vector<char> bytes;
+DWORD PlayersOwnWaiting() { return HIWORD(GetQueueStatus(kPlayersOwn)); }
 
-    void Add(const COPYDATASTRUCT &record) {
-        if (bytes.size() % 2) bytes.push_back('\0');
-        records.push_back({record.dwData, record.cbData, bytes.size()});
-        const char *data = static_cast<const char *>(record.lpData);
-        bytes.insert(bytes.end(), data, data + record.cbData);
-    }
-};
+LRESULT CALLBACK WalkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ResumeFilter(int code, WPARAM wParam, LPARAM lParam);
 
-class ScopedLock {
+class Walk;
+// The walk that runs, if any. Its door and its stop hold a reference while they use it.
+std::shared_ptr<Walk> current;
+
+class Walk {
 public:
-    explicit ScopedLock(SRWLOCK &lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~ScopedLock() { ReleaseSRWLockExclusive(&lock_); }
-    ScopedLock(const ScopedLock &) = delete;
-    ScopedLock &operator=(const ScopedLock &) = delete;
+    Walk(const WalkRequest &request, WalkObserver &observer)
+        : player_(request.player), owner_(request.owner), observer_(observer) {}
+    ~Walk() { Close(); }
+    Walk(const Walk &) = delete;
+    Walk &operator=(const Walk &) = delete;
 
-private:
-    SRWLOCK &lock_;
-};
+    HWND Window() const { return window_; }
+    bool Finished() const { return finished_; }
 
-// One walk, shared by the interface thread and the worker until both are done with it. The
-// lock guards only hand-overs, so neither side holds it for more than a moment.
-class Walk final : public WalkFeed {
-public:
-    Walk(std::wstring_view root, bool recurse, WinampHost::ExtensionList played)
-        : root_(root), recurse_(recurse), played_(std::move(played)), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-          room_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-    bool Usable() const { return wake_ && room_; }
-    HANDLE Wake() const { return wake_.Get(); }
-    // Around the interface thread's wait for a batch.
-    void Waiting(bool waiting) { waiting_ = waiting; }
-    bool Queued() {
-        ScopedLock hold(lock_);
-        return !queued_.empty();
-    }
-
-    // The worker's side.
-    void Run() {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        WalkResult result = CallbackBarrier(WalkResult{}, [&] {
-            COPYDATASTRUCT record{};
-            FolderWalker walker(*this, record);
-            return walker.Walk(root_, recurse_, std::move(played_));
-        });
-        if (SUCCEEDED(com)) CoUninitialize();
-        CallbackBarrier(0, [&] {
-            HandOver();
-            return 0;
-        });
-        ScopedLock hold(lock_);
-        result_ = std::move(result);
-    }
-    void Take(const COPYDATASTRUCT &record) override {
-        filling_.Add(record);
-        if (filling_.records.size() >= kBatchRecords) HandOver();
-    }
-    bool Stopped() const override { return stop_.load(std::memory_order_relaxed); }
-    void Reading(std::wstring_view folder) override {
-        bool idle;
-        {
-            ScopedLock hold(lock_);
-            folder_.assign(folder);
-            idle = queued_.empty();
+    // Its window, its timer and its hook: what lets any loop on the thread run its turns.
+    bool Open() {
+        WNDCLASSEXW wc{sizeof wc};
+        if (!GetClassInfoExW(Module::Instance(), kWindowClass, &wc)) {
+            wc = WNDCLASSEXW{sizeof wc};
+            wc.lpfnWndProc = WalkWindowProc;
+            wc.hInstance = Module::Instance();
+            wc.lpszClassName = kWindowClass;
+            if (!RegisterClassExW(&wc)) return false;
         }
-        // Before a listing that may take long, what was found so far goes out to a player
-        // that has nothing else to take; a busy one gets it in full batches.
-        if (idle) HandOver();
-    }
-
-    // The interface thread's side.
-    void Stop() {
-        stop_ = true;
-        SetEvent(room_.Get());
-    }
-    // The next batch, when one is queued.
-    bool TakeBatch(Batch &into) {
-        {
-            ScopedLock hold(lock_);
-            if (queued_.empty()) return false;
-            into = std::move(queued_.front());
-            queued_.pop_front();
-        }
-        SetEvent(room_.Get());
+        window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Module::Instance(), nullptr);
+        if (!window_) return false;
+        filter_ = SetWindowsHookExW(WH_MSGFILTER, ResumeFilter, nullptr, GetCurrentThreadId());
+        SetTimer(window_, kProgressTimer, WalkObserver::kProgressMs, nullptr);
+        shownAt_ = NowMs();
         return true;
     }
-    std::wstring Folder() {
-        ScopedLock hold(lock_);
-        return folder_;
+
+    void Begin(WalkRequest given) {
+        channel_ = std::make_shared<WalkChannel>(window_, kWake);
+        auto request = std::make_shared<const WalkRequest>(std::move(given));
+        if (request->worker) {
+            const std::shared_ptr<WalkChannel> channel = channel_;
+            if (ModuleThread::Start([channel, request] { Work(*channel, *request); })) return;
+        }
+        // Where no worker can start, the walk lists here, as it did before it had one, and
+        // its end still comes as a posted message.
+        HereSink here(*this);
+        FolderWalker walker(here, request->listing);
+        channel_->End(walker.Walk(request->folder, request->recurse, request->played));
     }
-    WalkResult Result() {
-        ScopedLock hold(lock_);
-        return std::move(result_);
+
+    bool Handle(UINT message, WPARAM wParam) {
+        switch (message) {
+        case kWake: Turn(); return true;
+        case WM_TIMER:
+            if (wParam == kProgressTimer) {
+                Progress();
+            } else if (wParam == kResumeTimer) {
+                KillTimer(window_, kResumeTimer);
+                yielding_ = false;
+                Turn();
+            }
+            return true;
+        }
+        return false;
+    }
+
+    // From the message filter: a modal loop took `msg`. Once it is the last of the player's
+    // messages that waited, or a turn's length has passed, the next turn follows it.
+    void MessageTaken(const MSG &msg) {
+        if (!yielding_) return;
+        DWORD waiting = PlayersOwnWaiting();
+        if (msg.message == WM_PAINT) waiting &= ~QS_PAINT;  // the one being taken
+        if (waiting && NowMs() - yieldedAt_ < kTurnMs) return;
+        // Should the post fail, the timer still brings the turn.
+        if (!PostMessageW(window_, kWake, 0, 0)) return;
+        yielding_ = false;
+        KillTimer(window_, kResumeTimer);
+    }
+
+    void Finish(bool stopped) {
+        if (finished_) return;
+        finished_ = true;
+        // First of all: nothing more is queued or posted, and the worker's waits end.
+        if (channel_) channel_->Stop();
+        PlayFileRecord.lpData = nullptr;
+        PlayFileRecord.cbData = 0;
+        WalkOutcome outcome;
+        outcome.sent = sent_;
+        outcome.stopped = stopped;
+        if (!stopped && channel_) outcome.result = channel_->Result();
+        Close();
+        const std::shared_ptr<Walk> self = std::move(current);
+        // The walk is over once its warning is read: the controls come back after it.
+        if (!stopped && outcome.result.unreadable) ShowUnreadableNotice(owner_, outcome.result);
+        observer_.Ended(outcome);
     }
 
 private:
-    void HandOver() {
-        if (filling_.records.empty()) return;
-        {
-            ScopedLock hold(lock_);
-            while (queued_.size() >= kQueuedBatches && !Stopped()) {
-                ReleaseSRWLockExclusive(&lock_);
-                WaitForSingleObject(room_.Get(), INFINITE);
-                AcquireSRWLockExclusive(&lock_);
+    // The records of a walk that lists on the player's thread go out as they come.
+    class HereSink final : public WalkSink {
+    public:
+        explicit HereSink(Walk &walk) : walk_(walk) {}
+        void Take(const COPYDATASTRUCT &record) override { walk_.SendNow(record); }
+        bool Stopped() const override { return walk_.Finished(); }
+
+    private:
+        Walk &walk_;
+    };
+
+    static void Work(WalkChannel &channel, const WalkRequest &request) {
+        // The shell's type descriptions want COM on the thread that asks.
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        WalkResult result = CallbackBarrier(WalkResult{}, [&] {
+            FolderWalker walker(channel, request.listing);
+            return walker.Walk(request.folder, request.recurse, request.played);
+        });
+        if (SUCCEEDED(com)) CoUninitialize();
+        channel.End(std::move(result));
+    }
+
+    void SendNow(const COPYDATASTRUCT &record) {
+        // Nothing goes to a window that is gone.
+        if (!IsWindow(player_)) return Finish(true);
+        PlayFileRecord = record;
+        // Counted before: the player's handling of it may stop the walk.
+        ++sent_;
+        WinampHost::Send(player_, PlayFileRecord);
+    }
+
+    // One turn: sends for at most kTurnMs, then comes back, unless the queue ran dry.
+    void Turn() {
+        pending_ = false;
+        if (finished_) return;
+        if (!IsWindow(player_)) return Finish(true);
+        const double end = NowMs() + kTurnMs;
+        WalkChannel::Taken taken = WalkChannel::Taken::Batch;
+        for (;;) {
+            if (next_ == batch_.Size()) {
+                if ((taken = channel_->TakeBatch(batch_)) != WalkChannel::Taken::Batch) break;
+                next_ = 0;
             }
-            if (!Stopped()) queued_.push_back(std::move(filling_));
+            batch_.Point(next_++, PlayFileRecord);
+            ++sent_;
+            WinampHost::Send(player_, PlayFileRecord);
+            // The player's handling of a record may have stopped the walk.
+            if (finished_) return;
+            if (NowMs() >= end) break;
         }
-        filling_ = Batch{};
-        // Each wake costs both threads a call into the system: only for a waiting side.
-        if (waiting_.load()) SetEvent(wake_.Get());
+        PlayFileRecord.lpData = nullptr;
+        PlayFileRecord.cbData = 0;
+        if (NowMs() - shownAt_ >= WalkObserver::kProgressMs) Progress();
+        if (taken == WalkChannel::Taken::Over) return Finish(false);
+        // Idle: the worker posts when it queues the next batch.
+        if (taken == WalkChannel::Taken::Batch) ComeBack();
     }
 
-    const std::wstring root_;
-    const bool recurse_;
-    WinampHost::ExtensionList played_;
-    KernelHandle wake_;  // a batch was queued
-    KernelHandle room_;  // a batch was taken, or the walk stopped
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> waiting_{false};
-    Batch filling_;  // the worker's own
+    void ComeBack() {
+        if (pending_) return;
+        pending_ = true;
+        if (!PlayersOwnWaiting() && PostMessageW(window_, kWake, 0, 0)) return;
+        // After the player's own messages: a modal loop's filter brings the turn back as soon
+        // as they are through, the timer where no such loop runs.
+        yielding_ = true;
+        yieldedAt_ = NowMs();
+        SetTimer(window_, kResumeTimer, USER_TIMER_MINIMUM, nullptr);
+    }
 
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    std::deque<Batch> queued_;
-    std::wstring folder_;
-    WalkResult result_;
+    void Progress() {
+        shownAt_ = NowMs();
+        observer_.Progress(sent_, channel_ ? channel_->Folder() : std::wstring());
+    }
+
+    void Close() {
+        if (filter_) UnhookWindowsHookEx(std::exchange(filter_, nullptr));
+        if (window_) {
+            DestroyWindow(std::exchange(window_, nullptr));
+            UnregisterClassW(kWindowClass, Module::Instance());
+        }
+    }
+
+    const HWND player_, owner_;
+    WalkObserver &observer_;
+    HWND window_ = nullptr;
+    HHOOK filter_ = nullptr;
+    std::shared_ptr<WalkChannel> channel_;
+    Batch batch_;
+    size_t next_ = 0, sent_ = 0;
+    bool pending_ = false;   // a turn is posted or timed
+    bool yielding_ = false;  // it waits for the player's own messages
+    bool finished_ = false;
+    double yieldedAt_ = 0, shownAt_ = 0;
 };
 
-Walk *running = nullptr;
-bool walkingHere = false;
-
-struct WorkerStart {
-    std::shared_ptr<Walk> walk;
-    HMODULE self;
-};
-
-// Holds the walk and the module until it ends, however the interface thread left the walk.
-DWORD WINAPI WalkWorker(void *parameter) {
-    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart *>(parameter));
-    const HMODULE self = start->self;
-    start->walk->Run();
-    start.reset();
-    Module::Release();
-    FreeLibraryAndExitThread(self, 0);
+void StopQuietly(Walk &walk) noexcept {
+    CallbackBarrier(0, [&] {
+        walk.Finish(true);
+        return 0;
+    });
 }
 
-KernelHandle StartWorker(const std::shared_ptr<Walk> &walk) {
-    HMODULE self = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&WalkWorker), &self))
-        return KernelHandle();
-    auto *start = new (std::nothrow) WorkerStart{walk, self};
-    if (!start) {
-        FreeLibrary(self);
-        return KernelHandle();
+// One door: an exception on the way stops the walk, since a worker left running would wait
+// for a thread that takes no more of its records.
+LRESULT CALLBACK WalkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const std::shared_ptr<Walk> walk = current;
+    if (!walk || walk->Window() != window) return DefWindowProcW(window, message, wParam, lParam);
+    bool handled = false;
+    const bool ok = CallbackBarrier(false, [&] {
+        handled = walk->Handle(message, wParam);
+        return true;
+    });
+    if (!ok) StopQuietly(*walk);
+    return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ResumeFilter(int code, WPARAM wParam, LPARAM lParam) {
+    const std::shared_ptr<Walk> walk = current;
+    if (code >= 0 && walk) {
+        const bool ok = CallbackBarrier(false, [&] {
+            walk->MessageTaken(*reinterpret_cast<const MSG *>(lParam));
+            return true;
+        });
+        if (!ok) StopQuietly(*walk);
     }
-    Module::AddRef();
-    KernelHandle thread(CreateThread(nullptr, 0, WalkWorker, start, 0, nullptr));
-    if (!thread) {
-        Module::Release();
-        delete start;
-        FreeLibrary(self);
-    }
-    return thread;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 }
 
-bool IsEscapeIn(HWND dialog, const MSG &msg) {
-    return dialog && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
-           (msg.hwnd == dialog || IsChild(dialog, msg.hwnd));
-}
-
-// Dispatches what is queued now; false once WM_QUIT came, which is posted again.
-bool DispatchPending(HWND dialog) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
+bool StartWalk(WalkRequest request, WalkObserver &observer) {
+    if (current) return false;
+    auto walk = std::make_shared<Walk>(request, observer);
+    if (!walk->Open()) return false;
+    current = walk;
+    // Whatever leaves from here on, an exception included, leaves a running walk or none.
+    struct Undo {
+        std::shared_ptr<Walk> walk;
+        ~Undo() {
+            if (walk) StopQuietly(*walk);
         }
-        // Escape stops the walk and leaves the dialog open for the next folder.
-        if (IsEscapeIn(dialog, msg)) {
-            StopWalk();
-            continue;
-        }
-        if (dialog && IsDialogMessageW(dialog, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    } undo{walk};
+    walk->Begin(std::move(request));
+    undo.walk.reset();
     return true;
 }
 
-// Where a worker cannot start, the walk lists on this thread as it did before it had one.
-WalkOutcome WalkHere(HWND player, COPYDATASTRUCT &record, std::wstring_view folder, bool recurse,
-                     WinampHost::ExtensionList played) {
-    WalkOutcome outcome;
-    walkingHere = true;
-    struct Done {
-        ~Done() { walkingHere = false; }
-    } done;
-    FolderWalker walker(player, record);
-    outcome.result = walker.Walk(folder, recurse, std::move(played));
-    return outcome;
-}
-}
-
 void StopWalk() {
-    if (running) running->Stop();
+    if (const std::shared_ptr<Walk> walk = current) walk->Finish(true);
 }
 
-bool IsWalking() { return running || walkingHere; }
-
-WalkOutcome RunWalk(HWND player, COPYDATASTRUCT &record, std::wstring_view folder, bool recurse,
-                    WinampHost::ExtensionList played, const WalkWatch &watch) {
-    struct Cleared {
-        COPYDATASTRUCT &record;
-        ~Cleared() {
-            record.lpData = nullptr;
-            record.cbData = 0;
-            running = nullptr;
-        }
-    } cleared{record};
-    auto walk = std::make_shared<Walk>(folder, recurse, played);
-    KernelHandle worker;
-    if (walk->Usable()) worker = StartWorker(walk);
-    if (!worker) return WalkHere(player, record, folder, recurse, std::move(played));
-    running = walk.get();
-
-    WalkOutcome outcome;
-    Batch batch;
-    size_t next = 0, sent = 0;
-    bool workerEnded = false;
-    double shown = -1e9;
-    const auto show = [&](bool stillRunning) {
-        if (!watch.progress) return;
-        const std::wstring reading = stillRunning ? walk->Folder() : std::wstring();
-        watch.progress(sent, reading, stillRunning);
-    };
-    for (;;) {
-        // Once the worker has ended, everything it found is queued.
-        if (!workerEnded) workerEnded = WaitForSingleObject(worker.Get(), 0) == WAIT_OBJECT_0;
-        // Nothing goes to a window that is gone.
-        if (!walk->Stopped() && !IsWindow(player)) walk->Stop();
-        bool starved = false;  // every record queued so far is sent
-        const double sliceEnd = NowMs() + kSliceMs;
-        while (!walk->Stopped()) {
-            if (next == batch.records.size()) {
-                if (!walk->TakeBatch(batch)) {
-                    starved = true;
-                    break;
-                }
-                next = 0;
-            }
-            const Batch::Record &r = batch.records[next++];
-            record.dwData = r.kind;
-            record.cbData = r.size;
-            record.lpData = batch.bytes.data() + r.offset;
-            WinampHost::Send(player, record);
-            ++sent;
-            if (NowMs() >= sliceEnd) break;
-        }
-        record.lpData = nullptr;
-        record.cbData = 0;
-        if (workerEnded && (starved || walk->Stopped())) break;
-        if (NowMs() - shown >= WalkWatch::kProgressMs) {
-            show(true);
-            shown = NowMs();
-        }
-        if (!DispatchPending(watch.dialog)) {
-            // The thread is quitting: the worker is left to end on its own.
-            walk->Stop();
-            outcome.stopped = true;
-            show(false);
-            return outcome;
-        }
-        if (workerEnded || !(starved || walk->Stopped())) continue;
-        // Idle until the worker hands something over or ends, or a message comes.
-        walk->Waiting(true);
-        // A batch queued just before the flag was set would not wake us.
-        if (walk->Stopped() || !walk->Queued()) {
-            const HANDLE waits[] = {worker.Get(), walk->Wake()};
-            MsgWaitForMultipleObjectsEx(walk->Stopped() ? 1 : 2, waits, WalkWatch::kProgressMs, QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE);
-        }
-        walk->Waiting(false);
-    }
-    outcome.stopped = walk->Stopped();
-    outcome.result = walk->Result();
-    show(false);
-    return outcome;
-}
+bool IsWalking() { return current != nullptr; }
 }

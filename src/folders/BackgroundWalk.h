@@ -1,34 +1,53 @@
 #pragma once
-// "Add Dir" without freezing the player. A worker thread lists the tree in walk order and
-// prepares each file's record; the interface thread sends the records between its own
-// messages, which it goes on dispatching until the walk is over.
+// "Add Dir" without freezing the player and without a message loop of its own: a worker lists
+// the tree, and the player's thread sends the records in short turns, each one a message to a
+// window of the walk's that whichever loop runs on the thread dispatches.
 #include <windows.h>
+#include <string>
 #include <string_view>
+#include "core/WinampHost.h"
 #include "folders/FolderWalker.h"
+#include "folders/Listing.h"
 
 namespace modDirhoardEx {
-// Who watches a walk: told its progress at least every kProgressMs, and once at its end.
-struct WalkWatch {
-    static constexpr DWORD kProgressMs = 100;
-    // Its keys go through IsDialogMessage while the walk runs; Escape there stops the walk.
-    HWND dialog = nullptr;
-    void (*progress)(size_t sent, std::wstring_view folder, bool running) = nullptr;
+struct WalkRequest {
+    HWND player = nullptr;
+    std::wstring folder;
+    bool recurse = false;
+    WinampHost::ExtensionList played;  // asked of the player for this press
+    FindFirstFunction listing = FindFirstFileExW;
+    HWND owner = nullptr;  // of the warning about folders that could not be read
+    // False: the walk lists on the calling thread, as where no worker can start.
+    bool worker = true;
 };
 
 struct WalkOutcome {
-    WalkResult result;
+    size_t sent = 0;  // records the player was sent
     bool stopped = false;
+    WalkResult result;  // what the walk found; only for a walk that was not stopped
 };
 
-// Walks `folder` and sends each media file to `player` in `record`, with SendMessageA on this
-// thread, and returns once the walk is over and its worker has ended: every file sent, or
-// stopped. `record` points nowhere afterwards. A WM_QUIT met on the way stops the walk and is
-// posted again.
-WalkOutcome RunWalk(HWND player, COPYDATASTRUCT &record, std::wstring_view folder, bool recurse,
-                    WinampHost::ExtensionList played, const WalkWatch &watch = {});
+// Told on the player's thread how the walk goes.
+class WalkObserver {
+public:
+    // At least every kProgressMs while the walk runs: the records sent, the folder listed.
+    virtual void Progress(size_t sent, std::wstring_view folder) = 0;
+    // Once, when the walk is over (after its warning, if any) or stopped; a new walk may start
+    // from here on.
+    virtual void Ended(const WalkOutcome &outcome) = 0;
+    static constexpr UINT kProgressMs = 100;
 
-// Stops the running walk, if any: nothing more is sent. Called on the walk's own thread, from
-// a message its loop dispatched.
+protected:
+    ~WalkObserver() = default;
+};
+
+// Starts the walk and returns at once; false, and nothing started, while another walk runs or
+// when the platform refuses the walk its window. Every media file goes to `request.player`
+// with SendMessageA on this thread, which must be the player's. Afterwards one warning box,
+// owned by `request.owner`, names folders that could not be read.
+bool StartWalk(WalkRequest request, WalkObserver &observer);
+// Stops the walk at once, if one runs: nothing more is sent, and the observer is told before
+// this returns. The worker ends on its own.
 void StopWalk();
 bool IsWalking();
 }

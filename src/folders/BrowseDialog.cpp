@@ -1,16 +1,17 @@
 // The shell's folder dialog turned into an adding tool: ShowFolderBrowser opens it,
 // BrowseCallback customises it at its start and follows the selection, BrowseDialogProc sits
-// in front of its own procedure.
+// in front of its own procedure, and the dialog watches the walks it starts.
 #include <shlobj.h>
 #include <commctrl.h>
 #include <algorithm>
-#include <atomic>
-#include <memory>
 #include "win32/Handles.h"
 #include "win32/Barrier.h"
 #include "win32/Module.h"
 #include "core/Settings.h"
 #include "core/WinampHost.h"
+#include "folders/BackgroundWalk.h"
+#include "folders/FolderCheck.h"
+#include "folders/LongPath.h"
 #include "folders/modDirhoardEx.h"
 
 namespace modDirhoardEx {
@@ -23,12 +24,21 @@ HWND openDialog = nullptr;
 bool browsing = false;
 // The line under the tree that shows a walk's progress; hidden until the first walk.
 HWND progressLabel = nullptr;
+// What lists the folders of this dialog's walks.
+FindFirstFunction listing = FindFirstFileExW;
+// Sees Escape on its way to the dialog: the shell's loop does not show it to us.
+HHOOK escapeFilter = nullptr;
+// The folder and the box were stored when the browser was told to close: nothing more is.
+bool settingsStored = false;
+
+LRESULT CALLBACK EscapeFilter(int code, WPARAM wParam, LPARAM lParam);
 
 // A network folder whose server is off can take the platform tens of seconds to refuse.
 constexpr DWORD kNetworkCheckMs = 1000;
 
 void LoadSelectedPath() {
-    std::wstring stored = Settings::LoadPath();
+    // Other tools write the extended form; the tree knows the folder by its ordinary one.
+    std::wstring stored = OrdinaryForm(Settings::LoadPath());
     // The tree cannot select what is no folder, and "Add Dir" would add what it does not show.
     if (stored.size() >= kPathChars || !IsFolderWithin(stored, kNetworkCheckMs)) stored = L"C:\\";
     stored.push_back(L'\0');
@@ -92,6 +102,8 @@ void OnInitialized(HWND dialog) {
         SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BrowseDialogProc)));
     openDialog = dialog;
     AddDirDisabled = false;
+    settingsStored = false;
+    escapeFilter = SetWindowsHookExW(WH_MSGFILTER, EscapeFilter, nullptr, GetCurrentThreadId());
     SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dirhoard +"));
     LoadSelectedPath();
     SendMessageW(dialog, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
@@ -122,18 +134,23 @@ void OnSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item) {
     }
     // The walk's own folder was copied: a new selection is for the next press.
     std::copy_n(PathScratch, kPathChars, SelectedPath);
-    if (AddDirDisabled && !IsWalking()) {
-        SendMessageW(dialog, BFFM_ENABLEOK, 0, 1);
-        AddDirDisabled = false;
-    }
+    // The flag follows every selection, also during a walk, whose end enables the button by it.
+    if (std::exchange(AddDirDisabled, false) && !IsWalking()) SendMessageW(dialog, BFFM_ENABLEOK, 0, 1);
 }
 
 LRESULT PassOn(WNDPROC own, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return own ? CallWindowProcA(own, dialog, message, wParam, lParam) : DefWindowProcA(dialog, message, wParam, lParam);
 }
 
+void StoreSettings() {
+    if (std::exchange(settingsStored, true)) return;
+    Settings::StorePath(PathIn(SelectedPath));
+    Settings::StoreRecurse(RecurseSubfolders);
+}
+
 LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
     StopWalk();
+    if (escapeFilter) UnhookWindowsHookEx(std::exchange(escapeFilter, nullptr));
     const WNDPROC own = PrevDialogProc;
     SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     PrevDialogProc = nullptr;
@@ -142,8 +159,7 @@ LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
     openDialog = nullptr;
     // However the writing ends, the dialog's own procedure must see its WM_DESTROY.
     CallbackBarrier(0, [] {
-        Settings::StorePath(PathIn(SelectedPath));
-        Settings::StoreRecurse(RecurseSubfolders);
+        StoreSettings();
         return 0;
     });
     return PassOn(own, dialog, WM_DESTROY, wParam, lParam);
@@ -153,13 +169,8 @@ std::wstring FilesText(size_t files) {
     return std::to_wstring(files) + (files == 1 ? L" file" : L" files");
 }
 
-void ShowProgress(size_t sent, std::wstring_view folder, bool running) {
-    if (!progressLabel) return;
-    std::wstring text = running ? L"Adding: " + FilesText(sent) + L", reading " + std::wstring(folder)
-                                : L"Added " + FilesText(sent) + L".";
-    SetWindowTextW(progressLabel, text.c_str());
-    // Wine's dialog enables "Add Dir" again after a selection change, also during a walk.
-    if (HWND addDir = GetDlgItem(openDialog, IDOK); running && IsWindowEnabled(addDir)) EnableWindow(addDir, FALSE);
+void ShowProgress(const std::wstring &text) {
+    if (progressLabel) SetWindowTextW(progressLabel, text.c_str());
 }
 
 // Brings the cursor's shape up to date where it is, without waiting for the mouse to move.
@@ -182,23 +193,38 @@ void SetWalking(HWND dialog, bool walking) {
     RefreshCursor();
 }
 
+// The dialog's view of its walks: the line under the tree, and the controls back at the end.
+class DialogWatch final : public WalkObserver {
+public:
+    void Progress(size_t sent, std::wstring_view folder) override {
+        ShowProgress(L"Adding: " + FilesText(sent) + L", reading " + std::wstring(folder));
+        // Wine's dialog enables "Add Dir" again after a selection change, also during a walk.
+        if (HWND addDir = GetDlgItem(openDialog, IDOK); IsWindowEnabled(addDir)) EnableWindow(addDir, FALSE);
+    }
+    void Ended(const WalkOutcome &outcome) override {
+        ShowProgress(L"Added " + FilesText(outcome.sent) + L".");
+        if (openDialog) SetWalking(openDialog, false);
+    }
+} dialogWatch;
+
 void OnAddDir(HWND dialog) {
     // Wine's dialog enables the button again for a selection without a path: it must add
-    // nothing. A press while a walk runs (a posted one: the button is disabled) adds nothing.
-    if (AddDirDisabled || IsWalking()) return;
+    // nothing. A press while a walk runs (a posted one: the button is disabled) adds nothing,
+    // nor one after the browser was told to close.
+    if (AddDirDisabled || IsWalking() || settingsStored) return;
     // The design's default kind; each record goes out with the kind the sender gave it.
     PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
     SetWalking(dialog, true);
-    struct Done {
+    // Started, the walk's end gives the controls back; refused, nothing will.
+    bool started = false;
+    struct Refused {
         HWND dialog;
-        ~Done() {
-            if (IsWindow(dialog) && openDialog == dialog) SetWalking(dialog, false);
+        const bool &started;
+        ~Refused() {
+            if (!started && openDialog == dialog) SetWalking(dialog, false);
         }
-    } done{dialog};
-    WalkWatch watch;
-    watch.dialog = dialog;
-    watch.progress = ShowProgress;
-    AddFolderToPlaylist(PathIn(SelectedPath), watch);
+    } refused{dialog, started};
+    started = AddFolderToPlaylist(PathIn(SelectedPath), dialogWatch, dialog, listing);
 }
 
 LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
@@ -213,6 +239,23 @@ LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
         StopWalk();
     }
     return PassOn(PrevDialogProc, dialog, WM_COMMAND, wParam, lParam);
+}
+
+bool IsEscapeFor(HWND dialog, const MSG &msg) {
+    return dialog && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
+           (msg.hwnd == dialog || IsChild(dialog, msg.hwnd));
+}
+
+// Escape during a walk stops the walk and leaves the dialog open for the next folder; the
+// dialog manager would turn it into the same command as "Finish", which closes it.
+LRESULT CALLBACK EscapeFilter(int code, WPARAM wParam, LPARAM lParam) {
+    const bool taken = CallbackBarrier(false, [&] {
+        if (code != MSGF_DIALOGBOX || !IsWalking() || !IsEscapeFor(openDialog, *reinterpret_cast<const MSG *>(lParam)))
+            return false;
+        StopWalk();
+        return true;
+    });
+    return taken ? TRUE : CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 LRESULT OnSetCursor(HWND dialog, WPARAM wParam, LPARAM lParam) {
@@ -231,49 +274,11 @@ LRESULT OnSize(HWND dialog, WPARAM wParam, LPARAM lParam) {
 }
 }
 
-namespace {
-struct FolderCheck {
-    std::wstring path;
-    DWORD (WINAPI *attributes)(LPCWSTR);
-    std::atomic<DWORD> found{INVALID_FILE_ATTRIBUTES};
-};
-
-// Holds the check and the module until it ends, however long the caller waited.
-DWORD WINAPI CheckFolder(void *parameter) {
-    std::shared_ptr<FolderCheck> check(std::move(*static_cast<std::shared_ptr<FolderCheck> *>(parameter)));
-    delete static_cast<std::shared_ptr<FolderCheck> *>(parameter);
-    check->found = check->attributes(check->path.c_str());
-    check.reset();
-    FreeLibraryAndExitThread(Module::Instance(), 0);
-}
-}
-
-bool IsFolderWithin(const std::wstring &path, DWORD timeoutMs, DWORD (WINAPI *attributes)(LPCWSTR)) {
-    DWORD found = INVALID_FILE_ATTRIBUTES;
-    if (!path.starts_with(L"\\\\")) {
-        found = attributes(path.c_str());
-    } else {
-        auto check = std::make_shared<FolderCheck>();
-        check->path = path;
-        check->attributes = attributes;
-        HMODULE self = nullptr;
-        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&CheckFolder), &self))
-            return false;
-        auto *handOver = new std::shared_ptr<FolderCheck>(check);
-        KernelHandle thread(CreateThread(nullptr, 0, CheckFolder, handOver, 0, nullptr));
-        if (!thread) {
-            delete handOver;
-            FreeLibrary(self);
-            return false;
-        }
-        if (WaitForSingleObject(thread.Get(), timeoutMs) != WAIT_OBJECT_0) return false;
-        found = check->found;
-    }
-    return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void CloseFolderBrowser() {
-    if (openDialog) PostMessageW(openDialog, WM_COMMAND, IDCANCEL, 0);
+    if (!openDialog) return;
+    StopWalk();
+    StoreSettings();
+    PostMessageW(openDialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
@@ -284,8 +289,9 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
     });
 }
 
-void ShowFolderBrowser() {
+void ShowFolderBrowser(FindFirstFunction given) {
     if (PrevDialogProc || browsing) return;
+    listing = given;
     std::fill_n(SelectedPath, kPathChars, L' ');
     SelectedPath[kPathChars] = L'\0';
     std::copy_n(SelectedPath, kPathChars + 1, PathScratch);

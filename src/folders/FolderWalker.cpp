@@ -5,8 +5,6 @@
 #include <cwchar>
 
 namespace modDirhoardEx {
-FindFirstFunction FindFirstListing = FindFirstFileExW;
-
 namespace {
 bool IsDotEntry(const wchar_t *name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
@@ -27,17 +25,6 @@ wchar_t FolderKind(const WIN32_FIND_DATAW &entry) {
 // after its first refusal the process asks only for the plain listing.
 std::atomic<bool> plainOnly{false};
 
-HANDLE FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) {
-    if (!plainOnly.load(std::memory_order_relaxed)) {
-        HANDLE h = FindFirstListing(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                    FIND_FIRST_EX_LARGE_FETCH);
-        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return h;
-    }
-    HANDLE h = FindFirstListing(pattern, FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
-    if (h != INVALID_HANDLE_VALUE) plainOnly = true;
-    return h;
-}
-
 // `inner` is `outer` or lies below it; both are final paths, compared as the file system does.
 bool IsInside(std::wstring_view inner, std::wstring_view outer) {
     if (outer.empty() || inner.size() < outer.size()) return false;
@@ -48,11 +35,18 @@ bool IsInside(std::wstring_view inner, std::wstring_view outer) {
 }
 }
 
-FolderWalker::FolderWalker(HWND player, COPYDATASTRUCT &record, size_t levelBudget)
-    : sender_(player, record), budget_(levelBudget) {}
+FolderWalker::FolderWalker(WalkSink &sink, FindFirstFunction listing, size_t levelBudget)
+    : sink_(sink), listing_(listing), builder_(sink), budget_(levelBudget) {}
 
-FolderWalker::FolderWalker(WalkFeed &feed, COPYDATASTRUCT &record, size_t levelBudget)
-    : feed_(&feed), sender_(feed, record), budget_(levelBudget) {}
+HANDLE FolderWalker::FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) {
+    if (!plainOnly.load(std::memory_order_relaxed)) {
+        HANDLE h = listing_(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return h;
+    }
+    HANDLE h = listing_(pattern, FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
+    if (h != INVALID_HANDLE_VALUE) plainOnly = true;
+    return h;
+}
 
 WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played) {
     result_ = {};
@@ -101,7 +95,7 @@ bool FolderWalker::Open(size_t depth, size_t mark, bool link, bool exact) {
     level.length = path_.Length();
     level.link = link;
     level.exact = exact;
-    if (feed_) feed_->Reading(path_.Ordinary());
+    sink_.Reading(path_.Ordinary());
     if (!ReadLevel(level)) {
         NoteUnreadable();
         return false;
@@ -217,7 +211,7 @@ void FolderWalker::SendFiles(Level &level) {
 
 void FolderWalker::SendFile(const wchar_t *name, bool exact) {
     const size_t mark = path_.Push(name);
-    sender_.Send(path_, exact || NeedsExactName(name));
+    builder_.Build(path_, exact || NeedsExactName(name));
     ++result_.sent;
     path_.Truncate(mark);
 }

@@ -1,15 +1,17 @@
 #pragma once
-// The walk behind "Add Dir": every Winamp media file of a folder to the player, subfolders
-// (when recursing) before the folder's own files, in the file system's order.
+// The walk behind "Add Dir": the record of every media file of a folder, subfolders (when
+// recursing) before the folder's own files, in the file system's order, to a sink. It never
+// sends: the player's thread alone does.
 #include <windows.h>
 #include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 #include "win32/Handles.h"
+#include "folders/Listing.h"
 #include "folders/LongPath.h"
 #include "folders/MediaTypes.h"
-#include "folders/PlaySender.h"
+#include "folders/RecordBuilder.h"
 
 namespace modDirhoardEx {
 struct WalkResult {
@@ -18,20 +20,16 @@ struct WalkResult {
     std::vector<std::wstring> firstUnreadable;  // the first few of them, ordinary paths
 };
 
-// A walk fed to another thread: records go to Take instead of the player, the walk asks
-// Stopped between entries and ends where it is, and it names each folder before listing it.
-class WalkFeed : public RecordSink {
+// Where a walk's records go. The walk asks Stopped between entries and ends where it is, and
+// names each folder before it lists it.
+class WalkSink : public RecordSink {
 public:
-    virtual bool Stopped() const = 0;
-    virtual void Reading(std::wstring_view folder) = 0;
+    virtual bool Stopped() const { return false; }
+    virtual void Reading(std::wstring_view) {}
 
 protected:
-    ~WalkFeed() = default;
+    ~WalkSink() = default;
 };
-
-// Lists a folder as FindFirstFileExW does. Tests and the benchmark put a slow share here.
-using FindFirstFunction = HANDLE(WINAPI *)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD);
-extern FindFirstFunction FindFirstListing;
 
 class FolderWalker {
 public:
@@ -40,8 +38,8 @@ public:
     // more is listed a second time instead, so memory follows depth, not file count.
     static constexpr size_t kLevelBudget = 32 * 1024;
 
-    FolderWalker(HWND player, COPYDATASTRUCT &record, size_t levelBudget = kLevelBudget);
-    FolderWalker(WalkFeed &feed, COPYDATASTRUCT &record, size_t levelBudget = kLevelBudget);
+    explicit FolderWalker(WalkSink &sink, FindFirstFunction listing = FindFirstFileExW,
+                          size_t levelBudget = kLevelBudget);
     // `played`: the extensions the player said it plays, asked for this press.
     WalkResult Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played = {});
     const MediaTypes &Types() const { return types_; }
@@ -86,12 +84,14 @@ private:
     bool ReadLevel(Level &level);
     void Keep(Level &level, std::wstring &names, bool &overflow, wchar_t kind, const wchar_t *name) const;
     template <class F> bool ForEachEntry(F &&visit);
+    HANDLE FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry);
     void NoteUnreadable();
-    bool Stopping() const { return feed_ && feed_->Stopped(); }
+    bool Stopping() const { return sink_.Stopped(); }
 
     LongPath path_;
-    WalkFeed *feed_ = nullptr;
-    PlaySender sender_;
+    WalkSink &sink_;
+    const FindFirstFunction listing_;
+    RecordBuilder builder_;
     MediaTypes types_;
     size_t budget_;
     bool recurse_ = false;

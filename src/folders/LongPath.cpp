@@ -47,6 +47,12 @@ size_t OrdinaryStart(std::wstring &text) {
     return text.starts_with(kExtended) ? kExtended.size() : 0;
 }
 
+std::wstring OrdinaryForm(std::wstring path) {
+    std::wstring ordinary = path;
+    ordinary.erase(0, OrdinaryStart(ordinary));
+    return NeedsExactPath(ordinary) ? path : ordinary;
+}
+
 bool LongPath::Assign(std::wstring_view folder) {
     text_.clear();
     if (folder.empty()) return false;

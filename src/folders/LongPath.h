@@ -9,6 +9,9 @@ namespace modDirhoardEx {
 // Turns an extended path in `text` (\\?\C:\... or \\?\UNC\server\...) into its ordinary form
 // in place and returns where that form starts. For UNC it overwrites the 'C' of "UNC".
 size_t OrdinaryStart(std::wstring &text);
+// The folder an extended path names, in the ordinary form the shell and the user know; a path
+// whose ordinary form would name something else, and any other path, as it is.
+std::wstring OrdinaryForm(std::wstring path);
 
 // Whether the ordinary form of a path through this name opens something else: the platform
 // drops a trailing dot or blank, and a device's name, with any extension, opens the device.

@@ -1,9 +1,9 @@
 #include "folders/modDirhoardEx.h"
 
 #include <algorithm>
-#include "folders/UnreadableNotice.h"
 #include "core/WinampHost.h"
 #include "core/modGlobalDefinitions.h"
+#include "folders/BackgroundWalk.h"
 
 namespace modDirhoardEx {
 WNDPROC PrevDialogProc = nullptr;
@@ -18,15 +18,18 @@ std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]) {
     return std::wstring_view(buffer, std::find(buffer, buffer + kPathChars, L'\0') - buffer);
 }
 
-void AddFolderToPlaylist(std::wstring_view folder, const WalkWatch &watch) {
-    // A press that comes in while a walk runs (its loop dispatches messages, and so may the
-    // player while it takes a record) is ignored: one walk at a time.
-    if (IsWalking()) return;
-    const HWND player = modGlobalDefinitions::hWndWinamp;
+bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner, FindFirstFunction listing) {
+    // One walk at a time: a press that comes in while one runs (the player may pump messages
+    // while it takes a record) is ignored.
+    if (IsWalking()) return false;
+    WalkRequest request;
+    request.player = modGlobalDefinitions::hWndWinamp;
+    request.folder.assign(folder);
+    request.recurse = RecurseSubfolders;
     // Asked here, on the player's thread, once per press.
-    const WalkOutcome outcome =
-        RunWalk(player, PlayFileRecord, folder, RecurseSubfolders, WinampHost::AskExtensions(player), watch);
-    // A stopped walk is the user's choice, not a fault.
-    if (outcome.result.unreadable && !outcome.stopped) ShowUnreadableNotice(watch.dialog, outcome.result);
+    request.played = WinampHost::AskExtensions(request.player);
+    request.listing = listing;
+    request.owner = owner;
+    return StartWalk(std::move(request), observer);
 }
 }

@@ -1,19 +1,22 @@
 #pragma once
-// The stay-open folder browser and the walker behind its "Add Dir" button, with the state
-// they share. Used on the player's interface thread only.
+// The stay-open folder browser and the walk behind its "Add Dir" button, with the state they
+// share. Used on the player's interface thread only.
 //
 // From the hotkey to the playlist:
-//   hook      WinampWindowProc, WM_HOTKEY      -> ShowFolderBrowser          (BrowseDialog.cpp)
+//   hook      WinampWindowProc, WM_HOTKEY -> ShowFolderBrowser           (BrowseDialog.cpp)
 //   dialog    BrowseCallback / BrowseDialogProc, "Add Dir" -> AddFolderToPlaylist (modDirhoardEx.cpp)
-//   walk      RunWalk: a worker lists with FolderWalker   (BackgroundWalk.cpp, FolderWalker.cpp)
-//   sender    PlaySender prepares each record on the worker (PlaySender.cpp)
-//   player    this thread sends each one: WinampHost::Send, WM_COPYDATA (WinampHost.cpp)
+//   walk      StartWalk: a worker lists with FolderWalker, the records
+//             go through WalkChannel                      (BackgroundWalk.cpp, FolderWalker.cpp, WalkChannel.cpp)
+//   records   RecordBuilder builds each one on the worker (RecordBuilder.cpp)
+//   player    this thread sends each one in the walk's turns: WinampHost::Send, WM_COPYDATA
 #include <windows.h>
 #include <string>
 #include <string_view>
-#include "folders/BackgroundWalk.h"
+#include "folders/Listing.h"
 
 namespace modDirhoardEx {
+class WalkObserver;  // folders/BackgroundWalk.h
+
 inline constexpr size_t kPathChars = 260;
 
 // The dialog's own window procedure while it is open; also the launch guard.
@@ -25,25 +28,23 @@ extern wchar_t PathScratch[kPathChars + 1];
 extern bool RecurseSubfolders;
 // The record each file goes to the player in.
 extern COPYDATASTRUCT PlayFileRecord;
-// "Add Dir" was disabled for a selection without a file-system path.
+// The selected item has no file-system path, so "Add Dir" adds nothing.
 extern bool AddDirDisabled;
 
 // Opens the folder browser and returns when it closes; at once when one is already open.
-void ShowFolderBrowser();
-// Ends an open folder browser as "Finish" does; its settings are written as it closes.
+// `listing` lists the folders of the walks it starts.
+void ShowFolderBrowser(FindFirstFunction listing = FindFirstFileExW);
+// Stops a walk and stores the folder and the check box now, then ends an open browser as
+// "Finish" does; nothing of the browser writes the settings after this.
 void CloseFolderBrowser();
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Sends the media files of `folder` (and of its subfolders when RecurseSubfolders is set)
-// to the player, dispatching this thread's messages meanwhile, and returns when they are all
-// sent or the walk was stopped. Afterwards one warning box, owned by `watch.dialog`, names
-// folders that could not be read. Ignored while a walk runs.
-void AddFolderToPlaylist(std::wstring_view folder, const WalkWatch &watch = {});
-
-// Whether `path` is a folder. A network path is checked on a thread of its own, and counts
-// as none when the answer takes longer than `timeoutMs`.
-bool IsFolderWithin(const std::wstring &path, DWORD timeoutMs, DWORD (WINAPI *attributes)(LPCWSTR) = GetFileAttributesW);
+// Starts sending the media files of `folder` (and of its subfolders when RecurseSubfolders is
+// set) to the player and returns at once; `observer` hears how it goes. False, and nothing
+// started, while a walk runs. A warning about folders that could not be read is owned by `owner`.
+bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner = nullptr,
+                         FindFirstFunction listing = FindFirstFileExW);
 
 // The text of a 260-character path buffer: what comes before the first NUL.
 std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]);

@@ -27,7 +27,6 @@ void OnDestroy() {
     SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PrevWinampProc));
     hookedWindow = nullptr;
     // Without the player there is nothing left to add to: not one more record.
-    modDirhoardEx::StopWalk();
     modDirhoardEx::CloseFolderBrowser();
 }
 

@@ -81,8 +81,7 @@ DialogVisit Visit(const std::wstring &folder) {
     HWND addDir = nullptr;
     PollUntil([&] { return (addDir = FindChild(dialog, L"Button", L"Add Dir")) != nullptr; });
     visit.selected = SelectFolder(dialog, folder) != nullptr;
-    // The walk runs inside the click: when it returns, every file has been sent.
-    if ((visit.added = addDir && visit.selected && IsWindowEnabled(addDir))) Click(addDir);
+    visit.added = visit.selected && PressAddDir(dialog);
     if (HWND finish = FindChild(dialog, L"Button", L"Finish")) {
         Click(finish);
         visit.closed = PollUntil([&] { return !IsWindow(dialog); });

@@ -3,7 +3,6 @@
 #include <utility>
 #include <vector>
 #include "Wait.h"
-#include "folders/FolderWalker.h"
 
 namespace test {
 namespace {
@@ -15,14 +14,12 @@ ListingGate::ListingGate(std::wstring folder) {
     gated = L"\\\\?\\" + folder + L"\\*";
     reached = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    modDirhoardEx::FindFirstListing = Listing;
 }
 
 ListingGate::~ListingGate() {
     // A listing still held is let go; one that reaches the gate later finds the handles gone
     // and does not wait.
     Open();
-    modDirhoardEx::FindFirstListing = FindFirstFileExW;
     CloseHandle(std::exchange(reached, nullptr));
     CloseHandle(std::exchange(opened, nullptr));
 }
@@ -30,7 +27,7 @@ ListingGate::~ListingGate() {
 bool ListingGate::Reached(DWORD timeoutMs) { return WaitForSingleObject(reached, timeoutMs) == WAIT_OBJECT_0; }
 void ListingGate::Open() { SetEvent(opened); }
 
-HANDLE WINAPI ListingGate::Listing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
+HANDLE WINAPI ListingGate::Gated(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
                                    LPVOID filter, DWORD flags) {
     if (CompareStringOrdinal(pattern, -1, gated.c_str(), -1, TRUE) == CSTR_EQUAL) {
         SetEvent(reached);

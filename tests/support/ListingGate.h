@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "folders/Listing.h"
 
 namespace test {
 class ListingGate {
@@ -13,13 +14,15 @@ public:
     ListingGate(const ListingGate &) = delete;
     ListingGate &operator=(const ListingGate &) = delete;
 
+    // What the walk lists with: the gated folder waits at the gate, the rest as usual.
+    static modDirhoardEx::FindFirstFunction Listing() { return Gated; }
     // The walk has come to the folder and waits.
     bool Reached(DWORD timeoutMs);
     void Open();
 
 private:
-    static HANDLE WINAPI Listing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
-                                 LPVOID filter, DWORD flags);
+    static HANDLE WINAPI Gated(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
+                               LPVOID filter, DWORD flags);
 };
 
 // The subfolders of `folder` in the order the file system lists them, which the walk keeps.

@@ -49,7 +49,8 @@ std::string UnixPath(const std::wstring &path) {
     return result;
 }
 
-bool RunUnix(const std::wstring &commandLine, bool (*done)(const std::wstring &), const std::wstring &subject) {
+bool RunUnix(const std::wstring &commandLine, bool (*done)(const std::wstring &), const std::wstring &subject,
+             DWORD timeoutMs) {
     std::wstring line = commandLine;
     const std::wstring program = line.substr(0, line.find(L' '));
     STARTUPINFOW startup{};
@@ -60,7 +61,7 @@ bool RunUnix(const std::wstring &commandLine, bool (*done)(const std::wstring &)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     // Wine does not report a Unix program's end: watch for its effect.
-    return PollUntil([&] { return done(subject); }, 5000);
+    return PollUntil([&] { return done(subject); }, timeoutMs);
 }
 
 bool MakeUnixSymlink(const std::wstring &target, const std::wstring &link) {

@@ -2,6 +2,7 @@
 // A folder tree under %TEMP% that the test builds and that is removed afterwards, links and all.
 #include <windows.h>
 #include <string>
+#include "Wait.h"
 
 namespace test {
 class TempTree {
@@ -27,5 +28,6 @@ bool MakeUnixSymlink(const std::wstring &target, const std::wstring &link);
 // The Unix path Wine maps a Windows path to.
 std::string UnixPath(const std::wstring &path);
 // Runs a Unix program (absolute path, arguments without spaces) and waits until `done()`.
-bool RunUnix(const std::wstring &commandLine, bool (*done)(const std::wstring &), const std::wstring &subject);
+bool RunUnix(const std::wstring &commandLine, bool (*done)(const std::wstring &), const std::wstring &subject,
+             DWORD timeoutMs = kTimeoutMs);
 }

@@ -11,7 +11,9 @@
 #include "folders/UnreadableNotice.h"
 #include "MediaType.h"
 #include "StandInPlayer.h"
+#include "SendingSink.h"
 #include "TempTree.h"
+#include "WalkWatcher.h"
 #include "folders/modDirhoardEx.h"
 #include "core/modGlobalDefinitions.h"
 
@@ -66,8 +68,15 @@ protected:
     void TearDown() override { modGlobalDefinitions::hWndWinamp = nullptr; }
 
     WalkResult Run(const std::wstring &folder, bool recurse, size_t budget = FolderWalker::kLevelBudget) {
-        FolderWalker walker(player.Window(), record, budget);
+        FolderWalker walker(sink, FindFirstFileExW, budget);
         return walker.Walk(folder, recurse);
+    }
+    // "Add Dir" on `folder`, waited for to its end and its warning.
+    void Press(const std::wstring &folder) {
+        modDirhoardEx::RecurseSubfolders = true;
+        test::WalkWatcher watch;
+        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(folder, watch));
+        ASSERT_TRUE(watch.WaitForEnd(60000));
     }
     // The sample folder: A with a1, a2 and subfolder B with b1.
     void MakeSample() {
@@ -78,8 +87,8 @@ protected:
 
     test::MediaType media{L".dhm", L"Winamp media file"};
     test::StandInPlayer player;
+    test::SendingSink sink{player.Window()};
     test::TempTree tree;
-    COPYDATASTRUCT record{};
     std::wstring a1, a2, b1;
 };
 }
@@ -133,7 +142,7 @@ TEST_F(Walk, RecordsCarryTheAnsiPathAndItsZeroByte) {
 TEST_F(Walk, ExtensionTypesAreAskedOncePerPressAndForgottenAfterIt) {
     for (int i = 0; i < 5; ++i) tree.File(L"M\\m" + std::to_wstring(i) + L".dhm");
     tree.File(L"M\\other.txt");
-    FolderWalker walker(player.Window(), record);
+    FolderWalker walker(sink);
     EXPECT_EQ(walker.Walk(tree.Path(L"M"), true).sent, 5u);
     EXPECT_EQ(walker.Types().Lookups(), 2u);
     media.Describe(L"Something else");
@@ -145,7 +154,7 @@ TEST_F(Walk, AnExtensionThePlayerListsNeedsNoShellLookUp) {
     for (int i = 0; i < 5; ++i) tree.File(L"M\\m" + std::to_wstring(i) + L".dhx");
     tree.File(L"M\\other.txt");
     const std::string block("DHX\0\0", 5);
-    FolderWalker walker(player.Window(), record);
+    FolderWalker walker(sink);
     EXPECT_EQ(walker.Walk(tree.Path(L"M"), true, WinampHost::ExtensionList::Parse(block.data(), block.size())).sent, 5u);
     EXPECT_EQ(walker.Types().Lookups(), 1u);  // other.txt's
 }
@@ -184,9 +193,8 @@ TEST_F(Walk, AddDirWarnsOnceAboutFoldersItCouldNotRead) {
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     HANDLE lockC = CreateFileW(tree.Path(L"A\\C").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    modDirhoardEx::RecurseSubfolders = true;
     test::BoxCatcher boxes;
-    modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"));
+    Press(tree.Path(L"A"));
     CloseHandle(lockB);
     CloseHandle(lockC);
     const std::vector<test::CaughtBox> warned{
@@ -196,9 +204,8 @@ TEST_F(Walk, AddDirWarnsOnceAboutFoldersItCouldNotRead) {
 }
 
 TEST_F(Walk, ASelectedFolderThatCannotBeReadSendsNothingAndWarns) {
-    modDirhoardEx::RecurseSubfolders = true;
     test::BoxCatcher boxes;
-    modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Vanished"));
+    Press(tree.Path(L"Vanished"));
     const std::vector<test::CaughtBox> warned{{L"1 folder could not be read and was skipped:\n\n" + tree.Path(L"Vanished"), true}};
     EXPECT_EQ(boxes.Boxes(), warned);
     EXPECT_TRUE(player.Playlist().empty());
@@ -324,9 +331,8 @@ TEST_F(Walk, TenThousandFilesTiming) {
     for (int f = 0; f < folders; ++f)
         for (int i = 0; i < perFolder; ++i)
             tree.File(L"Big\\F" + std::to_wstring(f) + L"\\t" + std::to_wstring(i) + (i % 10 ? L".dhm" : L".txt"));
-    modDirhoardEx::RecurseSubfolders = true;
     const auto start = std::chrono::steady_clock::now();
-    modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Big"));
+    Press(tree.Path(L"Big"));
     const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(player.Playlist().size(), static_cast<size_t>(folders * perFolder * 9 / 10));
     std::printf("[ figure ] Add Dir of %d files in %d folders: %.1f ms\n", folders * perFolder, folders, ms);

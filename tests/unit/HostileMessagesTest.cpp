@@ -102,8 +102,10 @@ TEST_F(HostileMessages, HotKeyWhileTheUnreadableNoticeIsOpenOpensNoSecondDialog)
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         HWND box = test::WaitForMessageBox(L"DirhoardEx");
         if (!(noticed = box != nullptr)) return;
-        HotKey();
-        Sleep(500);
+        // Handled once the send returns; a second dialog would hold it, and be open.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(player.Window(), WM_HOTKEY, ourId, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'G'), SMTO_NORMAL,
+                            5000, &result);
         dialogs = test::CountWindows(kDialogTitle);
         test::DismissBox(box);
     });

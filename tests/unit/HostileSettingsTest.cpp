@@ -109,14 +109,12 @@ protected:
         Put(L"SHBFFDialog", L"Path", stored);
         Put(L"SHBFFDialog", L"Recurse", L"False");
         test::BoxCatcher boxes;
-        const test::DialogRun run = test::WhileDialogOpen(modDirhoardEx::ShowFolderBrowser, [&](HWND dialog) {
-            HWND addDir = nullptr;
+        const test::DialogRun run = test::WhileDialogOpen([] { modDirhoardEx::ShowFolderBrowser(); }, [&](HWND dialog) {
             test::PollUntil([&] {
-                addDir = test::FindChild(dialog, L"Button", L"Add Dir");
-                return addDir && !test::SelectedInTree(dialog).empty();
+                return test::FindChild(dialog, L"Button", L"Add Dir") && !test::SelectedInTree(dialog).empty();
             });
             adding = std::wstring(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath));
-            if (addDir) test::Click(addDir);
+            test::PressAddDir(dialog);
             if (HWND finish = test::FindChild(dialog, L"Button", L"Finish")) test::Click(finish);
         });
         EXPECT_TRUE(run.found);
@@ -137,7 +135,7 @@ protected:
 TEST_P(HostileRecurse, TheDialogTicksTheBoxAsTheTextSaysAndStoresAWord) {
     Put(L"SHBFFDialog", L"Recurse", GetParam().text);
     bool ticked = !GetParam().ticked;
-    const test::DialogRun run = test::WhileDialogOpen(modDirhoardEx::ShowFolderBrowser, [&](HWND dialog) {
+    const test::DialogRun run = test::WhileDialogOpen([] { modDirhoardEx::ShowFolderBrowser(); }, [&](HWND dialog) {
         HWND check = nullptr;
         test::PollUntil([&] { return (check = test::FindChild(dialog, L"Button", L"Recurse subdirectories")); });
         ticked = check && SendMessageW(check, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -169,23 +167,5 @@ TEST_F(HostilePath, AMissingDriveOpensOnARealFolder) {
     while (letter < L'Z' && (drives & (1u << (letter - L'A')))) ++letter;
     ASSERT_FALSE(drives & (1u << (letter - L'A')));
     Visit(std::wstring(1, letter) + L":\\Music");
-}
-
-namespace {
-HANDLE answerNow = nullptr;
-DWORD WINAPI SlowServer(LPCWSTR) {
-    WaitForSingleObject(answerNow, test::kTimeoutMs);
-    return FILE_ATTRIBUTE_DIRECTORY;
-}
-DWORD WINAPI QuickServer(LPCWSTR) { return FILE_ATTRIBUTE_DIRECTORY; }
-}
-
-// A stored network folder whose server is off: Wine refuses at once, Windows may take tens
-// of seconds, so the check is tested below the platform call. A late answer counts as none.
-TEST(StoredNetworkFolder, AnAnswerLaterThanTheLimitCountsAsNoFolder) {
-    answerNow = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    EXPECT_FALSE(modDirhoardEx::IsFolderWithin(L"\\\\server\\share\\Music", 100, SlowServer));
-    EXPECT_TRUE(modDirhoardEx::IsFolderWithin(L"\\\\server\\share\\Music", test::kTimeoutMs, QuickServer));
-    SetEvent(answerNow);
 }
 

@@ -3,7 +3,7 @@
 
 #include "CodePage.h"
 #include "folders/LongPath.h"
-#include "folders/PlaySender.h"
+#include "folders/RecordBuilder.h"
 
 using modDirhoardEx::LongPath;
 

@@ -7,6 +7,7 @@
 #include "FreedMemory.h"
 #include "FolderDialogUser.h"
 #include "ListingGate.h"
+#include "MessageWindow.h"
 #include "MediaFolder.h"
 #include "Registry.h"
 #include "SecondThread.h"
@@ -17,6 +18,7 @@
 #include "core/clsDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
 #include "core/modGlobalDefinitions.h"
+#include "folders/modDirhoardEx.h"
 
 namespace {
 constexpr wchar_t kConfigTitle[] = L"Dirhoard + Configuration";
@@ -186,14 +188,7 @@ LRESULT CALLBACK ClosingHostProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 // A window of the host's, on this thread: WM_APP to it closes the plugin object as the host does.
-HWND MakeClosingHost() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ClosingHostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DirhoardExTestClosingHost";
-    RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-}
+HWND MakeClosingHost() { return test::MessageWindow(L"DirhoardExTestClosingHost", ClosingHostProc); }
 }
 
 // The configuration window's loop dispatches the player's close: the object is freed only
@@ -249,20 +244,39 @@ struct HeldFolder {
     std::wstring first = order.at(0) + (order.at(0).ends_with(L"P") ? L"\\p.dhmp" : L"\\q.dhmp");
 };
 
-// Ctrl+Alt+G, the folder, "Add Dir" as a click does; once the walk is held, `during` runs on
-// the second thread. Then the walk may go on, and the dialog is ended if it is still open.
-bool DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during) {
-    std::atomic<bool> done{false}, reached{false};
+// Opens the browser as the hotkey does, its walks listing through the gate; presses "Add Dir"
+// on the folder as a click does, and once the walk is held, runs `during` on the second thread
+// and waits until `stopped` holds, while the listing is still held. Then the walk may go on,
+// and the dialog is ended if it is still open.
+LRESULT CALLBACK OpenHeldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+    modDirhoardEx::ShowFolderBrowser(test::ListingGate::Listing());
+    return 0;
+}
+
+struct HeldWalk {
+    bool reached = false;  // the walk was held with the first file sent
+    bool atOnce = false;   // `stopped` held before the listing went on
+};
+
+HeldWalk DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during,
+                         const std::function<bool(HWND dialog)> &stopped) {
+    HeldWalk walk;
+    std::atomic<bool> done{false};
+    HWND opener = test::MessageWindow(L"DirhoardExTestHeldOpener", OpenHeldProc);
     test::SecondThread user([&] {
-        test::PressChord({VK_CONTROL, VK_MENU, 'G'});
+        PostMessageW(opener, WM_APP, 0, 0);
         HWND dialog = test::WaitForWindow(L"Dirhoard +");
         HWND addDir = dialog ? test::FindChild(dialog, L"Button", L"Add Dir") : nullptr;
         if (addDir && test::SelectFolder(dialog, held.media.Path())) {
-            PostMessageW(addDir, BM_CLICK, 0, 0);
-            reached = held.gate.Reached(test::kTimeoutMs) && test::PollUntil([&] {
+            test::Click(addDir);
+            walk.reached = held.gate.Reached(test::kTimeoutMs) && test::PollUntil([&] {
                 return test::ProgressText(dialog) == L"Adding: 1 file, reading " + held.order.at(1);
             });
-            if (reached) during();
+            if (walk.reached) {
+                during();
+                walk.atOnce = test::PollUntil([&] { return stopped(dialog); });
+            }
         }
         held.gate.Open();
         if (dialog) {
@@ -273,8 +287,12 @@ bool DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during) {
         done = true;
     });
     test::PumpUntil([&] { return done.load(); }, 60000);
-    return reached;
+    user.Join();
+    DestroyWindow(opener);
+    return walk;
 }
+
+bool Gone(HWND dialog) { return !IsWindow(dialog); }
 }
 
 // The host's close (Quit, then the last release) arrives while a walk runs: the walk stops,
@@ -288,7 +306,9 @@ TEST_F(PluginLifecycle, TheHostClosingDuringAWalkStopsItAndFreesTheObjectSafely)
     closing->AddRef();
     plugin.Reset();
     test::FreedMemoryWatch freed;
-    EXPECT_TRUE(DuringAHeldWalk(held, [&] { PostMessageW(hostWindow, WM_APP, 0, 0); }));
+    const HeldWalk walk = DuringAHeldWalk(held, [&] { PostMessageW(hostWindow, WM_APP, 0, 0); }, Gone);
+    EXPECT_TRUE(walk.reached);
+    EXPECT_TRUE(walk.atOnce) << "Quit closes the browser";
     EXPECT_EQ(closing, nullptr);
     EXPECT_EQ(freed.WrittenAfterFree(), 0u);
     DestroyWindow(hostWindow);
@@ -300,7 +320,11 @@ TEST_F(PluginLifecycle, ThePlayerClosingDuringAWalkStopsItAndClosesTheDialog) {
     HeldFolder held;
     Settings::StoreRecurse(true);
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    EXPECT_TRUE(DuringAHeldWalk(held, [&] { PostMessageW(player.Window(), WM_CLOSE, 0, 0); }));
+    // The close is posted: the test waits for it to be taken, before the listing goes on.
+    const HeldWalk walk = DuringAHeldWalk(held, [&] { PostMessageW(player.Window(), WM_CLOSE, 0, 0); },
+                                          [window = player.Window()](HWND dialog) { return Gone(dialog) && !IsWindow(window); });
+    EXPECT_TRUE(walk.reached);
+    EXPECT_TRUE(walk.atOnce);
     EXPECT_EQ(test::CountWindows(L"Dirhoard +"), 0);
     // Only what went before the close; the window is gone, and nothing was sent to it after.
     EXPECT_EQ(player.Paths(), (std::vector<std::wstring>{held.first}));

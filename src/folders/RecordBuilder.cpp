@@ -1,4 +1,4 @@
-#include "folders/PlaySender.h"
+#include "folders/RecordBuilder.h"
 
 #include "core/WinampHost.h"
 
@@ -18,7 +18,7 @@ void PointFallback(COPYDATASTRUCT &record, std::wstring_view path, std::wstring_
     record.lpData = const_cast<wchar_t *>(path.data());
 }
 
-std::wstring_view PlaySender::ShortForm(LongPath &file) {
+std::wstring_view RecordBuilder::ShortForm(LongPath &file) {
     const wchar_t *extended = file.Extended();
     for (;;) {
         short_.resize(short_.capacity());
@@ -33,7 +33,7 @@ std::wstring_view PlaySender::ShortForm(LongPath &file) {
     return std::wstring_view(short_).substr(OrdinaryStart(short_));
 }
 
-void PlaySender::Send(LongPath &file, bool exact) {
+void RecordBuilder::Build(LongPath &file, bool exact) {
     if (exact) {
         std::wstring_view shortPath = ShortForm(file);
         if (NeedsExactPath(shortPath)) shortPath = {};
@@ -44,7 +44,6 @@ void PlaySender::Send(LongPath &file, bool exact) {
         const std::wstring_view shortPath = ShortForm(file);
         PointFallback(record_, file.Ordinary(), shortPath, ansi_);
     }
-    if (sink_) sink_->Take(record_);
-    else WinampHost::Send(player_, record_);
+    sink_.Take(record_);
 }
 }

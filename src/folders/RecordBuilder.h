@@ -1,5 +1,5 @@
 #pragma once
-// Sends one file to the player as a play-file record, reusing its buffers from file to file.
+// One file's play-file record, built in buffers reused from file to file.
 #include <windows.h>
 #include <string>
 #include <string_view>
@@ -13,8 +13,8 @@ bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi
 // path itself as UTF-16. `path` must be followed by a NUL in memory.
 void PointFallback(COPYDATASTRUCT &record, std::wstring_view path, std::wstring_view shortPath, std::string &ansi);
 
-// Where a walk's records go instead of the player: a walk on a worker thread collects them
-// for the interface thread to send.
+// Where the records go. The player's thread alone sends them: a walk on a worker hands them
+// over to it.
 class RecordSink {
 public:
     // `record` and what it points to last for the call only.
@@ -24,20 +24,18 @@ protected:
     ~RecordSink() = default;
 };
 
-class PlaySender {
+class RecordBuilder {
 public:
-    PlaySender(HWND player, COPYDATASTRUCT &record) : player_(player), record_(record) {}
-    PlaySender(RecordSink &sink, COPYDATASTRUCT &record) : sink_(&sink), record_(record) {}
+    explicit RecordBuilder(RecordSink &sink) : sink_(sink) {}
     // `file` holds the file's path; `exact` when its ordinary form names something else.
-    // Points the record at the file's play-file form (setting its kind) and sends it.
-    void Send(LongPath &file, bool exact);
+    // Builds the file's play-file record, its kind set, and hands it to the sink.
+    void Build(LongPath &file, bool exact);
 
 private:
     std::wstring_view ShortForm(LongPath &file);
 
-    HWND player_ = nullptr;
-    RecordSink *sink_ = nullptr;
-    COPYDATASTRUCT &record_;
+    RecordSink &sink_;
+    COPYDATASTRUCT record_{};
     std::string ansi_;
     std::wstring short_;
 };

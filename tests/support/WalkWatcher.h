@@ -1,0 +1,28 @@
+#pragma once
+// Watches one walk as the dialog does, and waits for its end with this thread's messages
+// dispatched meanwhile, as whichever loop runs on the player's thread dispatches them.
+#include <windows.h>
+#include <functional>
+#include <optional>
+#include "Wait.h"
+#include "folders/BackgroundWalk.h"
+
+namespace test {
+class WalkWatcher final : public modDirhoardEx::WalkObserver {
+public:
+    void Progress(size_t, std::wstring_view) override {
+        if (onProgress) onProgress();
+    }
+    void Ended(const modDirhoardEx::WalkOutcome &outcome) override {
+        this->outcome = outcome;
+        ++ends;
+    }
+    bool WaitForEnd(DWORD timeoutMs = kTimeoutMs) {
+        return PumpUntil([&] { return ends > 0; }, timeoutMs);
+    }
+
+    std::function<void()> onProgress;
+    std::optional<modDirhoardEx::WalkOutcome> outcome;
+    int ends = 0;
+};
+}
