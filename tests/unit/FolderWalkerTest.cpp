@@ -302,6 +302,17 @@ TEST(ExactName, DevicesAndTrailingDotsOrBlanksButNotLookAlikes) {
     EXPECT_FALSE(modDirhoardEx::NeedsExactPath(L"\\\\server\\share\\Music\\x.mp3"));
 }
 
+// A folder stored in the extended form is known to the tree, and the user, by its ordinary one.
+TEST(ExtendedForm, IsTakenAsTheFolderItNamesUnlessItsOrdinaryFormNamesAnother) {
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"\\\\?\\C:\\Music", L"C:\\Music"},
+        {L"\\\\?\\UNC\\server\\share\\Music", L"\\\\server\\share\\Music"},
+        {L"\\\\?\\C:\\R.E.M.", L"\\\\?\\C:\\R.E.M."},
+        {L"C:\\Music", L"C:\\Music"},
+    };
+    for (const auto &[stored, folder] : cases) EXPECT_EQ(modDirhoardEx::OrdinaryForm(stored), folder);
+}
+
 TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesAsItsShortPath) {
     if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name converts in a UTF-8 code page";
     const std::wstring file = tree.File(L"N\\" + test::kOutsideCodePages + L".dhm");

@@ -7,6 +7,7 @@
 #include "BoxCatcher.h"
 #include "win32/ComPtr.h"
 #include "FolderDialogUser.h"
+#include "MessageWindow.h"
 #include "Registry.h"
 #include "SecondThread.h"
 #include "core/Settings.h"
@@ -174,4 +175,37 @@ TEST_F(HostileMessages, ThePlayerWindowGoingAwayClosesTheDialogAndItsSettingsAre
     EXPECT_EQ(Settings::LoadPath(), selected);
     EXPECT_FALSE(Settings::LoadRecurse());
     EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+}
+
+namespace {
+// The host's uninstall on the player's thread: Quit, then the settings deleted.
+IKobWinAmpGenPlugin *uninstalled = nullptr;
+std::wstring storedAtQuit;
+LRESULT CALLBACK UninstallProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+    uninstalled->Quit();
+    storedAtQuit = Settings::LoadPath();
+    RegDeleteTreeW(HKEY_CURRENT_USER, test::kSettingsKey);
+    return 0;
+}
+}
+
+TEST_F(HostileMessages, QuitClosesTheDialogStoringItsFolderAndNothingWritesTheSettingsAfterIt) {
+    test::TempTree tree;
+    const std::wstring folder = tree.Folder(L"Kept");
+    Settings::StorePath(folder);
+    uninstalled = plugin.Get();
+    HWND host = test::MessageWindow(L"DirhoardExTestUninstall", UninstallProc);
+    std::atomic<bool> closedByItself{false};
+    const test::DialogRun run = test::WhileDialogOpen([&] { SendMessageW(player.Window(), WM_HOTKEY, ourId, 0); },
+                                                      [&](HWND dialog) {
+        test::PollUntil([&] { return !test::SelectedInTree(dialog).empty(); });
+        PostMessageW(host, WM_APP, 0, 0);
+        closedByItself = test::PollUntil([&] { return !IsWindow(dialog); });
+    });
+    DestroyWindow(host);
+    EXPECT_TRUE(run.found);
+    EXPECT_TRUE(closedByItself);
+    EXPECT_EQ(storedAtQuit, folder);
+    EXPECT_EQ(test::ReadSetting(L"SHBFFDialog", L"Path"), L"") << "written again after Quit";
 }
