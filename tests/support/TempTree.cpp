@@ -64,6 +64,21 @@ bool RunUnix(const std::wstring &commandLine, bool (*done)(const std::wstring &)
     return PollUntil([&] { return done(subject); }, timeoutMs);
 }
 
+bool RunShell(const std::wstring &folder, const std::string &commands, DWORD timeoutMs) {
+    const std::wstring id = std::to_wstring(++counter);
+    const std::wstring script = folder + L"\\.shell" + id, done = folder + L"\\.done" + id;
+    const std::string text = "cd '" + UnixPath(folder) + "' && { " + commands + "; }; touch '" + UnixPath(done) + "'\n";
+    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    const bool ran = RunUnix(L"/bin/sh " + Widen(UnixPath(script)), Exists, done, timeoutMs);
+    DeleteFileW(script.c_str());
+    DeleteFileW(done.c_str());
+    return ran;
+}
+
 bool MakeUnixSymlink(const std::wstring &target, const std::wstring &link) {
     const std::string from = UnixPath(target), to = UnixPath(link);
     if (from.empty() || to.empty()) return false;

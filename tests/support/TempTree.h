@@ -30,4 +30,7 @@ std::string UnixPath(const std::wstring &path);
 // Runs a Unix program (absolute path, arguments without spaces) and waits until `done()`.
 bool RunUnix(const std::wstring &commandLine, bool (*done)(const std::wstring &), const std::wstring &subject,
              DWORD timeoutMs = kTimeoutMs);
+// Runs shell commands in `folder` and waits until they are done: thousands of files made or
+// removed by the Unix side take seconds, through Wine minutes.
+bool RunShell(const std::wstring &folder, const std::string &commands, DWORD timeoutMs = 60000);
 }

@@ -88,9 +88,8 @@ TEST_F(BackgroundWalkTest, TheWorkerWaitsAtTheQueuesLimitThenGoesOn) {
 // The first progress, while the walk is held, fails. Past the held folder lie more records
 // than the queue holds: a worker left running would wait at its limit for ever.
 TEST_F(BackgroundWalkTest, AnExceptionOnThePlayersSideStopsTheWorker) {
-    for (int folder = 0; folder < 70; ++folder)
-        for (int i = 0; i < 256; ++i)
-            tree.File(L"Full\\f" + std::to_wstring(folder) + L"\\m" + std::to_wstring(i) + L".dhm");
+    ASSERT_TRUE(test::RunShell(tree.Folder(L"Full"),
+                               "for f in $(seq 10 79); do mkdir f$f && (cd f$f && seq -f 'm%03g.dhm' 0 255 | xargs touch); done"));
     gate.reset();
     test::ListingGate held(test::ListedSubfolders(tree.Path(L"Full")).at(1));
     test::WalkWatcher watch;
@@ -103,6 +102,7 @@ TEST_F(BackgroundWalkTest, AnExceptionOnThePlayersSideStopsTheWorker) {
     EXPECT_TRUE(watch.outcome->stopped);
     EXPECT_FALSE(modDirhoardEx::IsWalking());
     EXPECT_TRUE(WorkerEnded());
+    test::RunShell(tree.Root(), "rm -rf Full");
 }
 
 TEST_F(BackgroundWalkTest, QuitDuringAWalkStopsItAndEndsTheDialog) {
