@@ -97,7 +97,7 @@ check_emulation() {
     fi
     out=$(QEMU_VERSION=1 timeout 60 "$root/cmake/emulate-i386" "$qemu" /usr/lib/wine/wine --version 2>&1) || true
     if [[ $out != "qemu-i386 version"* ]]; then
-        echo "an i386 program did not start under $qemu: ${out:-no output}" >&2
+        echo "an i386 program did not run under $qemu (it printed: ${out:-nothing})" >&2
         return 1
     fi
     local wine; wine=$(timeout 60 "$root/cmake/emulate-i386" "$qemu" /usr/lib/wine/wine --version 2>&1) || {
