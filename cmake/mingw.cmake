@@ -1,6 +1,7 @@
 # Windows target built with MinGW-w64 (posix threads: GoogleTest needs std::mutex).
-# The product is 32-bit; a 64-bit build of the same sources exists only so that the
-# tests can run under Wine on machines whose kernel cannot execute 32-bit programs.
+# The product is 32-bit; a 64-bit build of the same sources is compiled where the tests run
+# emulated, so that a fault only one architecture shows still fails there, and the benchmark
+# runs it natively where the kernel cannot execute 32-bit programs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${DIRHOARD_ARCH})
 set(TOOL_PREFIX ${DIRHOARD_ARCH}-w64-mingw32)

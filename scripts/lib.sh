@@ -3,16 +3,18 @@
 # cmake finds its own files through it.
 export PATH="${PATH:+$PATH:}/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"
 root=${root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-built=()
 
 build_dir() { echo "$root/build/$1"; }
 
 # Configures and builds one architecture; on failure says so and returns non-zero, also
-# when called where `set -e` does not act (in a condition or before `||`).
+# when called where `set -e` does not act (in a condition or before `||`). For i686, a second
+# argument names the qemu-i386 its programs run under (none: natively).
 build_arch() {
-    local dir; dir=$(build_dir "$1")
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        if ! cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$1.cmake" >/dev/null; then
+    local dir qemu=${2:-} cached; dir=$(build_dir "$1")
+    cached=$(sed -n 's/^DIRHOARD_QEMU_I386:[A-Z]*=//p' "$dir/CMakeCache.txt" 2>/dev/null || true)
+    if [ ! -f "$dir/CMakeCache.txt" ] || [ "$cached" != "$qemu" ]; then
+        if ! cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$1.cmake" \
+                -DDIRHOARD_QEMU_I386="$qemu" >/dev/null; then
             echo "the $1 build could not be configured (cmake -S $root -B $dir)" >&2
             rm -f "$dir/CMakeCache.txt"
             return 1
@@ -22,7 +24,6 @@ build_arch() {
         echo "the $1 build failed (cmake --build $dir)" >&2
         return 1
     fi
-    built+=("$1")
 }
 
 # Whether this machine can start Wine for programs of that architecture.
@@ -33,16 +34,86 @@ wine_runs() {
     esac
 }
 
-# The architecture the tests, the demo and the benchmark run here: the product's own, i686,
-# wherever the kernel can run 32-bit programs.
-runnable_arch() { if wine_runs i686; then echo i686; else echo x86_64; fi; }
+# How the i686 build, the binaries a user installs, runs here: natively where the kernel runs
+# 32-bit programs, else under qemu-i386. DIRHOARD_EMULATE=1 forces emulation, to try it anywhere.
+i686_mode() {
+    if [ "${DIRHOARD_EMULATE:-}" = 1 ] || ! wine_runs i686; then echo emulated; else echo native; fi
+}
 
-# One line saying which architecture runs and why.
-arch_reason() {
-    if [ "$1" = i686 ]; then
-        echo "running the i686 build, the binaries a user installs"
+# One line saying how the i686 build runs and why.
+mode_reason() {
+    if [ "$1" = native ]; then
+        echo "running the i686 build, the binaries a user installs, natively: this kernel runs 32-bit programs" \
+             "(/usr/lib/wine/wine --version works)"
+    elif [ "${DIRHOARD_EMULATE:-}" = 1 ]; then
+        echo "running the i686 build, the binaries a user installs, under qemu-i386 emulation:" \
+             "forced by DIRHOARD_EMULATE=1 (this kernel could run it natively)"
     else
-        echo "running the x86_64 build of the same sources: this kernel cannot run 32-bit programs" \
-             "(/usr/lib/wine/wine --version fails); the i686 build is compiled, tests included, but not run"
+        echo "running the i686 build, the binaries a user installs, under qemu-i386 emulation:" \
+             "this kernel cannot run 32-bit programs (/usr/lib/wine/wine --version fails)"
     fi
+}
+
+# qemu-i386 from the backports of this Debian release (bookworm's own 7.2 takes a minute to start
+# each program), fetched once into build/qemu through an apt list of its own: the machine's apt
+# sources and packages stay as they are. Prints its path.
+fetch_qemu() {
+    local dir=$root/build/qemu codename mirror
+    local qemu=$dir/qemu-i386 apt=$dir/apt
+    [ -x "$qemu" ] && { echo "$qemu"; return 0; }
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    mirror=$(apt-get indextargets --format '$(REPO_URI)' "RELEASE: $codename" 'COMPONENT: main' 2>/dev/null | head -n 1)
+    if [ -z "$codename" ] || [ -z "$mirror" ]; then
+        echo "no Debian mirror of '$codename' main in this machine's apt sources to fetch qemu-user from" >&2
+        return 1
+    fi
+    rm -rf "$apt"
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial"
+    echo "deb $mirror $codename-backports main" >"$apt/sources.list"
+    local opts=(-q -o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+                -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o APT::Sandbox::User=root)
+    if ! { timeout 600 apt-get "${opts[@]}" update && (cd "$apt" && timeout 600 apt-get "${opts[@]}" download \
+            "qemu-user/$codename-backports"); } >"$dir/fetch.log" 2>&1; then
+        tail -n 5 "$dir/fetch.log" >&2
+        echo "qemu-user could not be downloaded from $mirror $codename-backports (the whole log: $dir/fetch.log)" >&2
+        return 1
+    fi
+    if ! dpkg-deb --fsys-tarfile "$apt"/qemu-user_*.deb | tar -x -O ./usr/bin/qemu-i386 >"$qemu.part" \
+            || [ ! -s "$qemu.part" ]; then
+        echo "the downloaded qemu-user holds no usr/bin/qemu-i386 ($apt)" >&2
+        return 1
+    fi
+    chmod +x "$qemu.part" && mv "$qemu.part" "$qemu" && rm -rf "$apt"
+    echo "$qemu"
+}
+
+# Checks each piece emulation needs, naming the first that is missing, and prints what runs.
+check_emulation() {
+    local qemu=$1 out
+    if ! out=$(unshare --user --map-root-user --mount true 2>&1); then
+        echo "this machine gives no user namespace ($out): emulation runs the tests in one" \
+             "(a plain chroot forbids them; a root entered with pivot_root allows them)" >&2
+        return 1
+    fi
+    out=$(QEMU_VERSION=1 timeout 60 "$root/cmake/emulate-i386" "$qemu" /usr/lib/wine/wine --version 2>&1) || true
+    if [[ $out != "qemu-i386 version"* ]]; then
+        echo "an i386 program did not run under $qemu (it printed: ${out:-nothing})" >&2
+        return 1
+    fi
+    local wine; wine=$(timeout 60 "$root/cmake/emulate-i386" "$qemu" /usr/lib/wine/wine --version 2>&1) || {
+        echo "32-bit Wine (/usr/lib/wine/wine, package wine32:i386) does not start under $qemu: $wine" >&2
+        return 1
+    }
+    echo "${out%%$'\n'*}, $wine under it"
+}
+
+# Sets qemu to the qemu-i386 the i686 build runs under in this mode (empty natively), fetched
+# and checked, and says so after the given name.
+i686_emulator() {
+    qemu=
+    [ "$1" = emulated ] || return 0
+    local path report
+    path=$(fetch_qemu) && report=$(check_emulation "$path") || return 1
+    echo "$2: $report"
+    qemu=$path
 }

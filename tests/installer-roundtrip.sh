@@ -4,9 +4,10 @@
 # it stops, and once that copy is free it replaces it. It checks that the hotkey opens the
 # folder dialog in the player, then uninstalls silently and checks that the COM class and
 # both files are gone. Exit 77: skipped (Wine here cannot run programs of this build's
-# architecture).
+# architecture). Add/Remove Programs is read in the registry view the setup writes (/reg:32 or
+# /reg:64): in a 64-bit prefix the 32-bit setup writes the 32-bit one.
 set -uo pipefail
-wine_works=$1 wine_run=$2 setup=$3 player=$4 driver=$5 work=$6 dll=$7
+wine_works=$1 wine_run=$2 setup=$3 player=$4 driver=$5 work=$6 dll=$7 view=$8
 if [ "$wine_works" != ON ]; then
     echo "skipped: Wine here cannot run $(basename "$setup")"
     exit 77
@@ -48,7 +49,7 @@ for f in DirhoardEx.dll gen_dirhoardex.dll "Uninstall DirhoardEx.exe"; do
     [ -f "$work/Winamp/Plugins/$f" ] || fail "Plugins/$f was not installed"
 done
 registered || fail "DirhoardEx.clsDirhoardEx is not registered after install"
-run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' >/dev/null 2>&1 \
+run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' "$view" >/dev/null 2>&1 \
     || fail "not in Add/Remove Programs"
 
 timeout 60 "$wine_run" "$work/Winamp/Winamp.exe" &
@@ -67,6 +68,6 @@ for f in DirhoardEx.dll gen_dirhoardex.dll; do
     [ ! -e "$work/Winamp/Plugins/$f" ] || fail "Plugins/$f is still there after uninstall"
 done
 registered && fail "DirhoardEx.clsDirhoardEx is still registered after uninstall"
-run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' >/dev/null 2>&1 \
+run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' "$view" >/dev/null 2>&1 \
     && fail "still in Add/Remove Programs"
 echo "installer round trip: kept a newer copy, waited for an older one in use, replaced it, hotkey opened the dialog, uninstalled cleanly"
