@@ -23,19 +23,16 @@ LONG copies = 0;
 // an older one does; the bench's media files are of a kind it lists.
 bool answersExtensions = false;
 
-double Now() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
+using bench::Span;
 
 // A 10 ms timer on the player's thread: the longest gap between its ticks is the longest
 // stretch in which the thread dispatched nothing.
 constexpr UINT_PTR kProbeTimer = 7;
 struct Probe {
     bool on = false;
-    double start = 0, first = -1, last = -1, lastTick = 0, longest = 0;
+    double first = -1, last = -1;
+    std::vector<double> ticks;
 } probe;
 
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -55,9 +52,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return reinterpret_cast<LRESULT>(block);
     }
     if (message == WM_TIMER && wParam == kProbeTimer) {
-        const double t = Now();
-        probe.longest = std::max(probe.longest, t - probe.lastTick);
-        probe.lastTick = t;
+        if (probe.on) probe.ticks.push_back(Now());
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -74,14 +69,17 @@ HWND MakeCountingPlayer() {
                            nullptr, wc.hInstance, nullptr);
 }
 
-// Median milliseconds of `runs` calls; `result` gets what the last call returned.
-double Time(int runs, const std::function<long()> &walk, long &result) {
+// A walk that returns as it ends, timed from its call.
+Span Timed(const std::function<void()> &walk) {
+    const double start = Now();
+    walk();
+    return {start, Now()};
+}
+
+// Median milliseconds of `runs` walks.
+double Time(int runs, const std::function<Span()> &walk) {
     std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const double start = Now();
-        result = walk();
-        times.push_back(Now() - start);
-    }
+    for (int i = 0; i < runs; ++i) times.push_back(walk().Ms());
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -97,19 +95,23 @@ struct Liveness {
     long sent;
 };
 
-// One walk with the probe ticking; times from the call (the click) on.
-Liveness Measure(HWND player, const std::function<void()> &walk) {
+// One walk with the probe ticking; its figures count from the press to the walk's end.
+Liveness Measure(HWND player, const std::function<Span()> &walk) {
     copies = 0;
     probe = {};
     probe.on = true;
-    probe.start = probe.lastTick = Now();
     SetTimer(player, kProbeTimer, 10, nullptr);
-    walk();
-    const double end = Now();
+    const Span span = walk();
     KillTimer(player, kProbeTimer);
     probe.on = false;
-    probe.longest = std::max(probe.longest, end - probe.lastTick);
-    return {probe.longest, probe.first - probe.start, probe.last - probe.start, end - probe.start, copies};
+    double longest = 0, previous = span.start;
+    for (double tick : probe.ticks) {
+        if (tick <= span.start || tick > span.end) continue;
+        longest = std::max(longest, tick - previous);
+        previous = tick;
+    }
+    longest = std::max(longest, span.end - previous);
+    return {longest, probe.first - span.start, probe.last - span.start, span.Ms(), copies};
 }
 
 // A slow share: one folder's listing takes two seconds longer.
@@ -120,17 +122,33 @@ HANDLE WINAPI SlowListing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data
     return FindFirstFileExW(pattern, level, data, search, filter, flags);
 }
 
-// Each tree, then the bigger one with a folder in its middle (as the walk lists it) made slow.
+// Each figure's median over a few walks: one walk's figures carry the machine's noise.
+Liveness Median(std::vector<Liveness> walks) {
+    const auto median = [&](double Liveness::*field) {
+        std::sort(walks.begin(), walks.end(), [&](const Liveness &a, const Liveness &b) { return a.*field < b.*field; });
+        return walks[walks.size() / 2].*field;
+    };
+    return {median(&Liveness::longestGap), median(&Liveness::first), median(&Liveness::last),
+            median(&Liveness::total), walks.front().sent};
+}
+
+// Each tree, then the bigger one with a folder in its middle (as the walk lists it) made slow;
+// the two walks take turns, three times each.
 void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, HWND player) {
-    std::wprintf(L"\n| walk | longest stretch without dispatching ms | click to first record ms | "
+    std::wprintf(L"\n| walk (medians of 3) | longest stretch without dispatching ms | click to first record ms | "
                  L"click to last record ms | files/s | throughput / blocking |\n|---|---|---|---|---|---|\n");
     struct Case { const wchar_t *name; std::wstring tree, slow; };
     for (const Case &c : {Case{L"10,000 files", tree10k, L""}, Case{L"100,000 files", tree100k, L""},
                           Case{L"100,000 files, one folder 2 s slow", tree100k,
                                L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*"}}) {
         slowPattern = c.slow;
-        const Liveness blocking = Measure(player, [&] { bench::BlockingWalk(c.tree, player, SlowListing); });
-        const Liveness ours = Measure(player, [&] { bench::PluginWalk(c.tree, player, SlowListing); });
+        std::vector<Liveness> blockingWalks, ourWalks;
+        for (int i = 0; i < 3; ++i) {
+            blockingWalks.push_back(
+                Measure(player, [&] { return Timed([&] { bench::BlockingWalk(c.tree, player, SlowListing); }); }));
+            ourWalks.push_back(Measure(player, [&] { return bench::PluginWalk(c.tree, player, SlowListing); }));
+        }
+        const Liveness blocking = Median(blockingWalks), ours = Median(ourWalks);
         const auto row = [&](const wchar_t *name, const Liveness &l) {
             std::wprintf(L"| %ls, %ls | %.1f | %.1f | %.1f | %.0f | %.2f |\n", name, c.name, l.longestGap, l.first,
                          l.last, 1000.0 * l.sent / l.total, blocking.total / l.total);
@@ -171,22 +189,25 @@ int wmain(int argc, wchar_t **argv) {
         long files = 0, sent = 0, direct = 0;
         files = bench::BareWalk(c.root);  // the first read of a tree fills the caches for every walk after it
         Row row{c.name, files, c.folders, 0, 0, 0, 0, 0, 0};
-        long counted = 0, sentListed = 0;
-        const auto pluginWalk = [&] {
-            copies = 0;
-            bench::PluginWalk(c.root, player);
-            return static_cast<long>(copies);
+        long sentListed = 0;
+        const auto pluginWalk = [&](long &counted) {
+            return [&] {
+                copies = 0;
+                const Span span = bench::PluginWalk(c.root, player);
+                counted = copies;
+                return span;
+            };
         };
-        row.bare = Time(5, [&] { return bench::BareWalk(c.root); }, counted);
-        row.ours = Time(5, pluginWalk, sent);
+        row.bare = Time(5, [&] { return Timed([&] { bench::BareWalk(c.root); }); });
+        row.ours = Time(5, pluginWalk(sent));
         answersExtensions = true;
-        row.listed = Time(5, pluginWalk, sentListed);
+        row.listed = Time(5, pluginWalk(sentListed));
         answersExtensions = false;
         if (sentListed != sent)
             std::wprintf(L"warning: with the player's list the plugin sent %ld files, without it %ld\n", sentListed, sent);
         row.sent = sent;
         row.peakMB = PeakWorkingSetMB();
-        if (c.direct) row.direct = Time(1, [&] { return bench::DirectWalk(c.root, player); }, direct);
+        if (c.direct) row.direct = Time(1, [&] { return Timed([&] { direct = bench::DirectWalk(c.root, player); }); });
         if (c.direct && direct != sent)
             std::wprintf(L"warning: the direct design sent %ld files, the plugin %ld\n", direct, sent);
         rows.push_back(row);

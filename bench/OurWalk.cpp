@@ -2,6 +2,7 @@
 
 #include <vector>
 #include "SendingSink.h"
+#include "win32/Clock.h"
 #include "core/WinampHost.h"
 #include "core/modGlobalDefinitions.h"
 #include "folders/BackgroundWalk.h"
@@ -45,20 +46,27 @@ struct Press final : modDirhoardEx::WalkObserver {
     std::wstring root;
     modDirhoardEx::FindFirstFunction listing;
     HWND dialog = nullptr;
+    Span span;
     void Progress(size_t, std::wstring_view) override {}
-    void Ended(const modDirhoardEx::WalkOutcome &) override { EndDialog(dialog, 1); }
+    void Ended(const modDirhoardEx::WalkOutcome &) override {
+        span.end = Now();
+        EndDialog(dialog, 1);
+    }
 };
 
 INT_PTR CALLBACK PressDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_INITDIALOG) return FALSE;
     auto *press = reinterpret_cast<Press *>(lParam);
     press->dialog = dialog;
+    press->span.start = Now();
     if (!modDirhoardEx::AddFolderToPlaylist(press->root, *press, dialog, press->listing)) EndDialog(dialog, 0);
     return TRUE;
 }
 }
 
-void PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {
+double Now() { return Clock::NowMs(); }
+
+Span PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {
     modGlobalDefinitions::hWndWinamp = player;
     modDirhoardEx::RecurseSubfolders = true;
     modDirhoardEx::PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
@@ -72,6 +80,7 @@ void PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstF
     } dialog{{WS_POPUP, 0, 0, 0, 0, 0, 0}, 0, 0, 0};
     DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &dialog.header, nullptr, PressDialog,
                             reinterpret_cast<LPARAM>(&press));
+    return press.span;
 }
 
 long BlockingWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {

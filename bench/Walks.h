@@ -5,12 +5,20 @@
 #include "folders/Listing.h"
 
 namespace bench {
+// Milliseconds, on the clock every figure is taken with.
+double Now();
+// From the press (the call) to the end of the walk.
+struct Span {
+    double start = 0, end = 0;
+    double Ms() const { return end - start; }
+};
+
 // The platform's limit: a bare recursive directory read that only counts files; the count.
 long BareWalk(const std::wstring &root);
 // The plugin's "Add Dir", pressed in a dialog box and over when the walk is: a worker lists,
-// the records go to `player` between the messages the dialog's own loop dispatches.
-void PluginWalk(const std::wstring &root, HWND player,
-                modDirhoardEx::FindFirstFunction listing = FindFirstFileExW);
+// the records go to `player` between the messages the dialog's own loop dispatches. The span
+// leaves out the dialog box's own coming and going.
+Span PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing = FindFirstFileExW);
 // The same walk listing and sending on this thread, dispatching nothing: "Add Dir" before it
 // ran in the background.
 long BlockingWalk(const std::wstring &root, HWND player,

@@ -15,6 +15,7 @@
 #include <objbase.h>
 #include <memory>
 #include "win32/Barrier.h"
+#include "win32/Clock.h"
 #include "win32/Module.h"
 #include "win32/ModuleThread.h"
 #include "folders/UnreadableNotice.h"
@@ -28,22 +29,14 @@ constexpr wchar_t kWindowClass[] = L"DirhoardExWalk";
 constexpr UINT kWake = WM_APP;
 constexpr UINT_PTR kResumeTimer = 1;
 constexpr UINT_PTR kProgressTimer = 2;
-// The longest turn of sends: well under one frame.
-constexpr double kTurnMs = 8.0;
+// The longest turn of sends: with a 10 ms timer of the player's due meanwhile, still within
+// one frame (16 ms) of its last tick.
+constexpr double kTurnMs = 5.0;
 // What the player waits to have dispatched before the next turn. Posted messages go before
 // all of them, so a turn that always posted the next would starve them.
 constexpr UINT kPlayersOwn = QS_INPUT | QS_PAINT | QS_TIMER;
 
-double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / perMs;
-}
+using Clock::NowMs;
 
 DWORD PlayersOwnWaiting() { return HIWORD(GetQueueStatus(kPlayersOwn)); }
 
@@ -88,7 +81,11 @@ public:
         auto request = std::make_shared<const WalkRequest>(std::move(given));
         if (request->worker) {
             const std::shared_ptr<WalkChannel> channel = channel_;
-            if (ModuleThread::Start([channel, request] { Work(*channel, *request); })) return;
+            if (KernelHandle worker = ModuleThread::Start([channel, request] { Work(*channel, *request); })) {
+                // The user waits on the player's thread, not on the listing: it goes first.
+                SetThreadPriority(worker.Get(), THREAD_PRIORITY_BELOW_NORMAL);
+                return;
+            }
         }
         // Where no worker can start, the walk lists here, as it did before it had one, and
         // its end still comes as a posted message.
