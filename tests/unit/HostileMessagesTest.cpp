@@ -194,18 +194,22 @@ TEST_F(HostileMessages, QuitClosesTheDialogStoringItsFolderAndNothingWritesTheSe
     test::TempTree tree;
     const std::wstring folder = tree.Folder(L"Kept");
     Settings::StorePath(folder);
+    test::SettleAccessTimes(folder);
     uninstalled = plugin.Get();
     HWND host = test::MessageWindow(L"DirhoardExTestUninstall", UninstallProc);
     std::atomic<bool> closedByItself{false};
+    std::wstring selected;
     const test::DialogRun run = test::WhileDialogOpen([&] { SendMessageW(player.Window(), WM_HOTKEY, ourId, 0); },
                                                       [&](HWND dialog) {
-        test::PollUntil([&] { return !test::SelectedInTree(dialog).empty(); });
+        test::PollUntil([&] { return test::SelectedInTree(dialog) == L"Kept"; });
+        selected = std::wstring(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath));
         PostMessageW(host, WM_APP, 0, 0);
         closedByItself = test::PollUntil([&] { return !IsWindow(dialog); });
     });
     DestroyWindow(host);
     EXPECT_TRUE(run.found);
     EXPECT_TRUE(closedByItself);
+    EXPECT_EQ(selected, folder);
     EXPECT_EQ(storedAtQuit, folder);
     EXPECT_EQ(test::ReadSetting(L"SHBFFDialog", L"Path"), L"") << "written again after Quit";
 }
