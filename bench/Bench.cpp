@@ -15,6 +15,7 @@
 #include "HotKeyTiming.h"
 #include "MediaType.h"
 #include "Walks.h"
+#include "win32/Clock.h"
 #include "folders/FolderWalker.h"
 
 namespace {
@@ -23,7 +24,6 @@ LONG copies = 0;
 // an older one does; the bench's media files are of a kind it lists.
 bool answersExtensions = false;
 
-using bench::Now;
 using bench::Span;
 
 // A 10 ms timer on the player's thread: the longest gap between its ticks is the longest
@@ -39,7 +39,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (message == WM_COPYDATA) {
         ++copies;
         if (probe.on) {
-            probe.last = Now();
+            probe.last = Clock::NowMs();
             if (probe.first < 0) probe.first = probe.last;
         }
         return TRUE;
@@ -52,7 +52,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return reinterpret_cast<LRESULT>(block);
     }
     if (message == WM_TIMER && wParam == kProbeTimer) {
-        if (probe.on) probe.ticks.push_back(Now());
+        if (probe.on) probe.ticks.push_back(Clock::NowMs());
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -71,9 +71,9 @@ HWND MakeCountingPlayer() {
 
 // A walk that returns as it ends, timed from its call.
 Span Timed(const std::function<void()> &walk) {
-    const double start = Now();
+    const double start = Clock::NowMs();
     walk();
-    return {start, Now()};
+    return {start, Clock::NowMs()};
 }
 
 // Median milliseconds of `runs` walks.

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <thread>
+#include "win32/Clock.h"
 #include "win32/ComPtr.h"
 #include "DirhoardEx_h.h"
 #include "core/clsDirhoardEx.h"
@@ -30,13 +31,6 @@ private:
     HWND player_;
 };
 
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 HWND FindDialog() { return FindWindowW(L"#32770", L"Dirhoard +"); }
 }
 
@@ -53,14 +47,14 @@ std::vector<double> HotKeyToDialogTimes(HWND player, int presses) {
     std::thread driver([&] {
         const WPARAM id = static_cast<WPARAM>(static_cast<LONG_PTR>(modGlobalDefinitions::WidenedHotKeyId()));
         for (int i = 0; i < presses; ++i) {
-            const double start = Now();
+            const double start = Clock::NowMs();
             PostMessageW(player, WM_HOTKEY, id, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'G'));
             HWND dialog = nullptr;
-            while (!(dialog = FindDialog()) && Now() - start < 5000) Sleep(0);
+            while (!(dialog = FindDialog()) && Clock::NowMs() - start < 5000) Sleep(0);
             if (!dialog) break;
-            times.push_back(Now() - start);
+            times.push_back(Clock::NowMs() - start);
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            while (FindDialog() && Now() - start < 10000) Sleep(1);
+            while (FindDialog() && Clock::NowMs() - start < 10000) Sleep(1);
         }
         done = true;
         PostMessageW(player, WM_NULL, 0, 0);

@@ -49,7 +49,7 @@ struct Press final : modDirhoardEx::WalkObserver {
     Span span;
     void Progress(size_t, std::wstring_view) override {}
     void Ended(const modDirhoardEx::WalkOutcome &) override {
-        span.end = Now();
+        span.end = Clock::NowMs();
         EndDialog(dialog, 1);
     }
 };
@@ -58,13 +58,11 @@ INT_PTR CALLBACK PressDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_INITDIALOG) return FALSE;
     auto *press = reinterpret_cast<Press *>(lParam);
     press->dialog = dialog;
-    press->span.start = Now();
+    press->span.start = Clock::NowMs();
     if (!modDirhoardEx::AddFolderToPlaylist(press->root, *press, dialog, press->listing)) EndDialog(dialog, 0);
     return TRUE;
 }
 }
-
-double Now() { return Clock::NowMs(); }
 
 Span PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {
     modGlobalDefinitions::hWndWinamp = player;

@@ -5,8 +5,6 @@
 #include "folders/Listing.h"
 
 namespace bench {
-// Milliseconds, on the clock every figure is taken with.
-double Now();
 // From the press (the call) to the end of the walk.
 struct Span {
     double start = 0, end = 0;

@@ -95,13 +95,18 @@ check_emulation() {
              "(a plain chroot forbids them; a root entered with pivot_root allows them)" >&2
         return 1
     fi
-    out=$(QEMU_VERSION=1 timeout 60 "$root/cmake/emulate-i386" "$qemu" /usr/lib/wine/wine --version 2>&1) || true
-    if [[ $out != "qemu-i386 version"* ]]; then
-        echo "an i386 program did not run under $qemu (it printed: ${out:-nothing})" >&2
+    # qemu itself is a native program.
+    if ! out=$("$qemu" --version 2>&1) || [[ $out != "qemu-i386 version"* ]]; then
+        echo "$qemu is no working qemu-i386 (it printed: ${out%%$'\n'*})" >&2
         return 1
     fi
+    if [ ! -x /usr/lib/wine/wine ]; then
+        echo "no 32-bit Wine (/usr/lib/wine/wine, package wine32:i386)" >&2
+        return 1
+    fi
+    # The one i386 program started here: it takes the private binfmt_misc to qemu.
     local wine; wine=$(timeout 60 "$root/cmake/emulate-i386" "$qemu" /usr/lib/wine/wine --version 2>&1) || {
-        echo "32-bit Wine (/usr/lib/wine/wine, package wine32:i386) does not start under $qemu: $wine" >&2
+        echo "32-bit Wine, an i386 program, does not start under $qemu: $wine" >&2
         return 1
     }
     echo "${out%%$'\n'*}, $wine under it"

@@ -58,7 +58,8 @@ public:
     HWND Window() const { return window_; }
     bool Finished() const { return finished_; }
 
-    // Its window, its timer and its hook: what lets any loop on the thread run its turns.
+    // Its window, its channel, its timer and its hook: what lets any loop on the thread run its
+    // turns.
     bool Open() {
         WNDCLASSEXW wc{sizeof wc};
         if (!GetClassInfoExW(Module::Instance(), kWindowClass, &wc)) {
@@ -70,6 +71,7 @@ public:
         }
         window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Module::Instance(), nullptr);
         if (!window_) return false;
+        channel_ = std::make_shared<WalkChannel>(window_, kWake);
         filter_ = SetWindowsHookExW(WH_MSGFILTER, ResumeFilter, nullptr, GetCurrentThreadId());
         SetTimer(window_, kProgressTimer, WalkObserver::kProgressMs, nullptr);
         shownAt_ = NowMs();
@@ -77,7 +79,6 @@ public:
     }
 
     void Begin(WalkRequest given) {
-        channel_ = std::make_shared<WalkChannel>(window_, kWake);
         auto request = std::make_shared<const WalkRequest>(std::move(given));
         if (request->worker) {
             const std::shared_ptr<WalkChannel> channel = channel_;
@@ -127,13 +128,12 @@ public:
         if (finished_) return;
         finished_ = true;
         // First of all: nothing more is queued or posted, and the worker's waits end.
-        if (channel_) channel_->Stop();
-        PlayFileRecord.lpData = nullptr;
-        PlayFileRecord.cbData = 0;
+        channel_->Stop();
+        ClearRecord();
         WalkOutcome outcome;
         outcome.sent = sent_;
         outcome.stopped = stopped;
-        if (!stopped && channel_) outcome.result = channel_->Result();
+        if (!stopped) outcome.result = channel_->Result();
         Close();
         const std::shared_ptr<Walk> self = std::move(current);
         // The walk is over once its warning is read: the controls come back after it.
@@ -168,9 +168,18 @@ private:
         // Nothing goes to a window that is gone.
         if (!IsWindow(player_)) return Finish(true);
         PlayFileRecord = record;
+        SendRecord();
+    }
+
+    void SendRecord() {
         // Counted before: the player's handling of it may stop the walk.
         ++sent_;
         WinampHost::Send(player_, PlayFileRecord);
+    }
+
+    static void ClearRecord() {
+        PlayFileRecord.lpData = nullptr;
+        PlayFileRecord.cbData = 0;
     }
 
     // One turn: sends for at most kTurnMs, then comes back, unless the queue ran dry.
@@ -186,14 +195,11 @@ private:
                 next_ = 0;
             }
             batch_.Point(next_++, PlayFileRecord);
-            ++sent_;
-            WinampHost::Send(player_, PlayFileRecord);
-            // The player's handling of a record may have stopped the walk.
+            SendRecord();
             if (finished_) return;
             if (NowMs() >= end) break;
         }
-        PlayFileRecord.lpData = nullptr;
-        PlayFileRecord.cbData = 0;
+        ClearRecord();
         if (NowMs() - shownAt_ >= WalkObserver::kProgressMs) Progress();
         if (taken == WalkChannel::Taken::Over) return Finish(false);
         // Idle: the worker posts when it queues the next batch.
@@ -213,7 +219,7 @@ private:
 
     void Progress() {
         shownAt_ = NowMs();
-        observer_.Progress(sent_, channel_ ? channel_->Folder() : std::wstring());
+        observer_.Progress(sent_, channel_->Folder());
     }
 
     void Close() {

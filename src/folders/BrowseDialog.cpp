@@ -275,8 +275,8 @@ LRESULT OnSize(HWND dialog, WPARAM wParam, LPARAM lParam) {
 }
 
 void CloseFolderBrowser() {
-    if (!openDialog) return;
     StopWalk();
+    if (!openDialog) return;
     StoreSettings();
     PostMessageW(openDialog, WM_COMMAND, IDCANCEL, 0);
 }
