@@ -79,7 +79,18 @@ ExtensionList AskExtensions(HWND player) {
     return list;
 }
 
-void Send(HWND player, const COPYDATASTRUCT &record) {
-    SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
+LRESULT Send(HWND player, const COPYDATASTRUCT &record) {
+    return SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
+}
+
+void PlayFileSender::Send(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) {
+    const bool wide = record.dwData == IPC_PLAYFILEW;
+    if (wide && shortForm && wideRefused_) {
+        WinampHost::Send(player_, *shortForm);
+        return;
+    }
+    if (WinampHost::Send(player_, record) || !wide) return;
+    wideRefused_ = true;
+    if (shortForm) WinampHost::Send(player_, *shortForm);
 }
 }

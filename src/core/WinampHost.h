@@ -44,6 +44,20 @@ private:
 // thread: the answer is a block of this process, which the caller owns.
 ExtensionList AskExtensions(HWND player);
 
-// One synchronous send of one play-file record to the player's window; the answer is not used.
-void Send(HWND player, const COPYDATASTRUCT &record);
+// One synchronous send of one play-file record to the player's window; its answer.
+LRESULT Send(HWND player, const COPYDATASTRUCT &record);
+
+// Sends the play-file records of one walk. The answers are not used but one: a player too old
+// for UTF-16 records answers them 0. It gets that file again by its short form, and every
+// later such file of the walk by its short form at once.
+class PlayFileSender {
+public:
+    explicit PlayFileSender(HWND player) : player_(player) {}
+    // `shortForm`, for a UTF-16 `record`: the file's short form as an ANSI record; null: none.
+    void Send(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm);
+
+private:
+    HWND player_;
+    bool wideRefused_ = false;
+};
 }

@@ -40,6 +40,13 @@ using Clock::NowMs;
 
 DWORD PlayersOwnWaiting() { return HIWORD(GetQueueStatus(kPlayersOwn)); }
 
+// The player asked its loop to end. Its quit is handed out only once no posted message waits:
+// a turn posted now would go before it, and the next after that. Sent messages wait meanwhile.
+bool QuitPosted() {
+    MSG quit;
+    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE) != FALSE;
+}
+
 LRESULT CALLBACK WalkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ResumeFilter(int code, WPARAM wParam, LPARAM lParam);
 
@@ -50,7 +57,7 @@ std::shared_ptr<Walk> current;
 class Walk {
 public:
     Walk(const WalkRequest &request, WalkObserver &observer)
-        : player_(request.player), owner_(request.owner), observer_(observer) {}
+        : player_(request.player), owner_(request.owner), observer_(observer), sender_(request.player) {}
     ~Walk() { Close(); }
     Walk(const Walk &) = delete;
     Walk &operator=(const Walk &) = delete;
@@ -146,7 +153,9 @@ private:
     class HereSink final : public WalkSink {
     public:
         explicit HereSink(Walk &walk) : walk_(walk) {}
-        void Take(const COPYDATASTRUCT &record) override { walk_.SendNow(record); }
+        void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) override {
+            walk_.SendNow(record, shortForm);
+        }
         bool Stopped() const override { return walk_.Finished(); }
 
     private:
@@ -164,17 +173,17 @@ private:
         channel.End(std::move(result));
     }
 
-    void SendNow(const COPYDATASTRUCT &record) {
+    void SendNow(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) {
         // Nothing goes to a window that is gone.
         if (!IsWindow(player_)) return Finish(true);
         PlayFileRecord = record;
-        SendRecord();
+        SendRecord(shortForm);
     }
 
-    void SendRecord() {
+    void SendRecord(const COPYDATASTRUCT *shortForm) {
         // Counted before: the player's handling of it may stop the walk.
         ++sent_;
-        WinampHost::Send(player_, PlayFileRecord);
+        sender_.Send(PlayFileRecord, shortForm);
     }
 
     static void ClearRecord() {
@@ -186,7 +195,7 @@ private:
     void Turn() {
         pending_ = false;
         if (finished_) return;
-        if (!IsWindow(player_)) return Finish(true);
+        if (!IsWindow(player_) || QuitPosted()) return Finish(true);
         const double end = NowMs() + kTurnMs;
         WalkChannel::Taken taken = WalkChannel::Taken::Batch;
         for (;;) {
@@ -194,8 +203,7 @@ private:
                 if ((taken = channel_->TakeBatch(batch_)) != WalkChannel::Taken::Batch) break;
                 next_ = 0;
             }
-            batch_.Point(next_++, PlayFileRecord);
-            SendRecord();
+            SendRecord(batch_.Point(next_++, PlayFileRecord, shortForm_));
             if (finished_) return;
             if (NowMs() >= end) break;
         }
@@ -208,6 +216,8 @@ private:
 
     void ComeBack() {
         if (pending_) return;
+        // The player's handling of a record may have posted its quit.
+        if (QuitPosted()) return Finish(true);
         pending_ = true;
         if (!PlayersOwnWaiting() && PostMessageW(window_, kWake, 0, 0)) return;
         // After the player's own messages: a modal loop's filter brings the turn back as soon
@@ -232,10 +242,12 @@ private:
 
     const HWND player_, owner_;
     WalkObserver &observer_;
+    WinampHost::PlayFileSender sender_;
     HWND window_ = nullptr;
     HHOOK filter_ = nullptr;
     std::shared_ptr<WalkChannel> channel_;
     Batch batch_;
+    COPYDATASTRUCT shortForm_{};  // the short form of the record being sent, if any
     size_t next_ = 0, sent_ = 0;
     bool pending_ = false;   // a turn is posted or timed
     bool yielding_ = false;  // it waits for the player's own messages
@@ -252,6 +264,13 @@ void StopQuietly(Walk &walk) noexcept {
 
 // One door: an exception on the way stops the walk, since a worker left running would wait
 // for a thread that takes no more of its records.
+// The walk that runs. One whose window went with its thread (no WM_DESTROY comes then) is
+// over at its next use, and its worker is told to stop.
+std::shared_ptr<Walk> Running() {
+    if (current && !IsWindow(current->Window())) StopQuietly(*current);
+    return current;
+}
+
 LRESULT CALLBACK WalkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const std::shared_ptr<Walk> walk = current;
     if (!walk || walk->Window() != window) return DefWindowProcW(window, message, wParam, lParam);
@@ -278,7 +297,7 @@ LRESULT CALLBACK ResumeFilter(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 bool StartWalk(WalkRequest request, WalkObserver &observer) {
-    if (current) return false;
+    if (Running()) return false;
     auto walk = std::make_shared<Walk>(request, observer);
     if (!walk->Open()) return false;
     current = walk;
@@ -294,9 +313,16 @@ bool StartWalk(WalkRequest request, WalkObserver &observer) {
     return true;
 }
 
-void StopWalk() {
-    if (const std::shared_ptr<Walk> walk = current) walk->Finish(true);
+namespace {
+unsigned stops = 0;
 }
 
-bool IsWalking() { return current != nullptr; }
+void StopWalk() {
+    ++stops;
+    if (const std::shared_ptr<Walk> walk = Running()) walk->Finish(true);
+}
+
+unsigned StopCount() { return stops; }
+
+bool IsWalking() { return Running() != nullptr; }
 }

@@ -50,4 +50,7 @@ bool StartWalk(WalkRequest request, WalkObserver &observer);
 // this returns. The worker ends on its own.
 void StopWalk();
 bool IsWalking();
+// How many stops were asked for so far, a walk running or not: a press that saw one while it
+// prepared its walk starts none.
+unsigned StopCount();
 }

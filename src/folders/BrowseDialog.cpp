@@ -7,6 +7,7 @@
 #include "win32/Handles.h"
 #include "win32/Barrier.h"
 #include "win32/Module.h"
+#include "win32/Subclass.h"
 #include "core/Settings.h"
 #include "core/WinampHost.h"
 #include "folders/BackgroundWalk.h"
@@ -20,6 +21,8 @@ constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v
 
 // The dialog's window while it is open, for closing it from outside.
 HWND openDialog = nullptr;
+// The shell's dialog is Unicode: its procedure is set and called with the wide functions.
+bool dialogUnicode = false;
 // Between the call into the shell and the dialog's first callback the guard is not set yet.
 bool browsing = false;
 // The line under the tree that shows a walk's progress; hidden until the first walk.
@@ -97,9 +100,13 @@ void PlaceProgress(HWND dialog) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+Subclass::Previous Dialogs() { return {PrevDialogProc, dialogUnicode}; }
+
 void OnInitialized(HWND dialog) {
-    PrevDialogProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BrowseDialogProc)));
+    Subclass::Previous own;
+    Subclass::Place(dialog, BrowseDialogProc, own);
+    PrevDialogProc = own.proc;
+    dialogUnicode = own.unicode;
     openDialog = dialog;
     AddDirDisabled = false;
     settingsStored = false;
@@ -138,8 +145,8 @@ void OnSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item) {
     if (std::exchange(AddDirDisabled, false) && !IsWalking()) SendMessageW(dialog, BFFM_ENABLEOK, 0, 1);
 }
 
-LRESULT PassOn(WNDPROC own, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return own ? CallWindowProcA(own, dialog, message, wParam, lParam) : DefWindowProcA(dialog, message, wParam, lParam);
+LRESULT PassOn(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Subclass::PassOn(Dialogs(), dialog, message, wParam, lParam);
 }
 
 void StoreSettings() {
@@ -148,21 +155,26 @@ void StoreSettings() {
     Settings::StoreRecurse(RecurseSubfolders);
 }
 
-LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
-    StopWalk();
+// The dialog counts as closed from here on: the guard is re-armed.
+void Closed() {
     if (escapeFilter) UnhookWindowsHookEx(std::exchange(escapeFilter, nullptr));
-    const WNDPROC own = PrevDialogProc;
-    SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     PrevDialogProc = nullptr;
     hWndRecurseCheck = nullptr;
     progressLabel = nullptr;
     openDialog = nullptr;
+}
+
+LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    StopWalk();
+    const Subclass::Previous own = Dialogs();
+    Subclass::Restore(dialog, own);
+    Closed();
     // However the writing ends, the dialog's own procedure must see its WM_DESTROY.
     CallbackBarrier(0, [] {
         StoreSettings();
         return 0;
     });
-    return PassOn(own, dialog, WM_DESTROY, wParam, lParam);
+    return Subclass::PassOn(own, dialog, WM_DESTROY, wParam, lParam);
 }
 
 std::wstring FilesText(size_t files) {
@@ -209,9 +221,10 @@ public:
 
 void OnAddDir(HWND dialog) {
     // Wine's dialog enables the button again for a selection without a path: it must add
-    // nothing. A press while a walk runs (a posted one: the button is disabled) adds nothing,
-    // nor one after the browser was told to close.
-    if (AddDirDisabled || IsWalking() || settingsStored) return;
+    // nothing. A press while another is answered or walks (a posted one, or one the player's
+    // answer let through) adds nothing and leaves the controls to it, nor does one after the
+    // browser was told to close.
+    if (AddDirDisabled || IsAdding() || settingsStored) return;
     // The design's default kind; each record goes out with the kind the sender gave it.
     PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
     SetWalking(dialog, true);
@@ -238,7 +251,7 @@ LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
         // "Finish" during a walk ends the walk, then the dialog as always.
         StopWalk();
     }
-    return PassOn(PrevDialogProc, dialog, WM_COMMAND, wParam, lParam);
+    return PassOn(dialog, WM_COMMAND, wParam, lParam);
 }
 
 bool IsEscapeFor(HWND dialog, const MSG &msg) {
@@ -264,11 +277,11 @@ LRESULT OnSetCursor(HWND dialog, WPARAM wParam, LPARAM lParam) {
         SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
         return TRUE;
     }
-    return PassOn(PrevDialogProc, dialog, WM_SETCURSOR, wParam, lParam);
+    return PassOn(dialog, WM_SETCURSOR, wParam, lParam);
 }
 
 LRESULT OnSize(HWND dialog, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = PassOn(PrevDialogProc, dialog, WM_SIZE, wParam, lParam);
+    const LRESULT result = PassOn(dialog, WM_SIZE, wParam, lParam);
     PlaceProgress(dialog);
     return result;
 }
@@ -290,6 +303,11 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
 }
 
 void ShowFolderBrowser(FindFirstFunction given) {
+    // A dialog whose thread ended went without its WM_DESTROY: it is open no more.
+    if (openDialog && !IsWindow(openDialog)) {
+        Closed();
+        browsing = false;
+    }
     if (PrevDialogProc || browsing) return;
     listing = given;
     std::fill_n(SelectedPath, kPathChars, L' ');
@@ -313,7 +331,7 @@ LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
         case WM_SETCURSOR: return OnSetCursor(dialog, wParam, lParam);
         case WM_SIZE: return OnSize(dialog, wParam, lParam);
-        default: return PassOn(PrevDialogProc, dialog, message, wParam, lParam);
+        default: return PassOn(dialog, message, wParam, lParam);
         }
     });
 }

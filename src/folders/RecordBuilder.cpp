@@ -11,8 +11,7 @@ bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi
     return true;
 }
 
-void PointFallback(COPYDATASTRUCT &record, std::wstring_view path, std::wstring_view shortPath, std::string &ansi) {
-    if (!shortPath.empty() && PointAnsi(record, shortPath, ansi)) return;
+void PointWide(COPYDATASTRUCT &record, std::wstring_view path) {
     record.dwData = WinampHost::IPC_PLAYFILEW;
     record.cbData = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
     record.lpData = const_cast<wchar_t *>(path.data());
@@ -34,16 +33,22 @@ std::wstring_view RecordBuilder::ShortForm(LongPath &file) {
 }
 
 void RecordBuilder::Build(LongPath &file, bool exact) {
+    const COPYDATASTRUCT *shortForm = nullptr;
     if (exact) {
+        // The ordinary form names something else: the short form, which names the file, or
+        // else the extended form (a name like CON.mp3 has no short form of its own).
         std::wstring_view shortPath = ShortForm(file);
         if (NeedsExactPath(shortPath)) shortPath = {};
-        // A name with no short form of its own (CON.mp3) is named exactly by the extended form only.
-        const wchar_t *extended = file.Extended();
-        PointFallback(record_, extended, shortPath.empty() ? std::wstring_view(extended) : shortPath, ansi_);
+        const std::wstring_view extended = file.Extended();
+        if (!PointAnsi(record_, shortPath.empty() ? extended : shortPath, ansi_)) PointWide(record_, extended);
     } else if (!PointAnsi(record_, file.Ordinary(), ansi_)) {
+        // Whole, as the user named it: a short form is not what the playlist should show, and a
+        // saved playlist would break on another disk. The short form waits for an older player.
+        // Asked first: the extended form it reads shares the ordinary one's buffer.
         const std::wstring_view shortPath = ShortForm(file);
-        PointFallback(record_, file.Ordinary(), shortPath, ansi_);
+        if (!shortPath.empty() && PointAnsi(shortRecord_, shortPath, shortAnsi_)) shortForm = &shortRecord_;
+        PointWide(record_, file.Ordinary());
     }
-    sink_.Take(record_);
+    sink_.Take(record_, shortForm);
 }
 }

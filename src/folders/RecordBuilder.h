@@ -9,16 +9,17 @@ namespace modDirhoardEx {
 // Points `record` at the ANSI form of `path` when the code page holds it exactly; `ansi`
 // keeps the bytes. False leaves the record alone.
 bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi);
-// For a path the code page cannot hold: its short form when that converts exactly, else the
-// path itself as UTF-16. `path` must be followed by a NUL in memory.
-void PointFallback(COPYDATASTRUCT &record, std::wstring_view path, std::wstring_view shortPath, std::string &ansi);
+// Points `record` at `path` as UTF-16; `path` must be followed by a NUL in memory.
+void PointWide(COPYDATASTRUCT &record, std::wstring_view path);
 
 // Where the records go. The player's thread alone sends them: a walk on a worker hands them
 // over to it.
 class RecordSink {
 public:
-    // `record` and what it points to last for the call only.
-    virtual void Take(const COPYDATASTRUCT &record) = 0;
+    // `record` and what it points to last for the call only. `shortForm`, for a UTF-16 record,
+    // is the file's short form as an ANSI record, for a player too old for UTF-16 ones; null
+    // where the file has none.
+    virtual void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) = 0;
 
 protected:
     ~RecordSink() = default;
@@ -35,8 +36,8 @@ private:
     std::wstring_view ShortForm(LongPath &file);
 
     RecordSink &sink_;
-    COPYDATASTRUCT record_{};
-    std::string ansi_;
+    COPYDATASTRUCT record_{}, shortRecord_{};
+    std::string ansi_, shortAnsi_;
     std::wstring short_;
 };
 }

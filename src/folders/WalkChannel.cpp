@@ -1,22 +1,33 @@
 #include "folders/WalkChannel.h"
 
+#include "core/WinampHost.h"
+
 namespace modDirhoardEx {
-void Batch::Add(const COPYDATASTRUCT &record) {
+size_t Batch::Append(const COPYDATASTRUCT &record) {
     if (bytes.size() % 2) bytes.push_back('\0');
-    records.push_back({record.dwData, record.cbData, bytes.size()});
+    const size_t offset = bytes.size();
     const char *data = static_cast<const char *>(record.lpData);
     bytes.insert(bytes.end(), data, data + record.cbData);
+    return offset;
 }
 
-void Batch::Point(size_t n, COPYDATASTRUCT &record) const {
+void Batch::Add(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) {
+    const size_t offset = Append(record);
+    const size_t shortOffset = shortForm ? Append(*shortForm) : 0;
+    records.push_back({record.dwData, record.cbData, offset, shortForm ? shortForm->cbData : 0, shortOffset});
+}
+
+const COPYDATASTRUCT *Batch::Point(size_t n, COPYDATASTRUCT &record, COPYDATASTRUCT &shortForm) const {
     const Record &r = records[n];
-    record.dwData = r.kind;
-    record.cbData = r.size;
-    record.lpData = const_cast<char *>(bytes.data()) + r.offset;
+    char *base = const_cast<char *>(bytes.data());
+    record = {r.kind, r.size, base + r.offset};
+    if (!r.shortSize) return nullptr;
+    shortForm = {WinampHost::IPC_PLAYFILE, r.shortSize, base + r.shortOffset};
+    return &shortForm;
 }
 
-void WalkChannel::Take(const COPYDATASTRUCT &record) {
-    filling_.Add(record);
+void WalkChannel::Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) {
+    filling_.Add(record, shortForm);
     if (filling_.Size() >= kBatchRecords) HandOver();
 }
 
@@ -44,7 +55,11 @@ void WalkChannel::HandOver() {
     if (filling_.records.empty()) return;
     {
         Held hold(lock_);
-        while (queued_.size() >= kQueuedBatches && !Stopped()) room_.Wait(hold);
+        while (queued_.size() >= kQueuedBatches && !Stopped()) {
+            room_.Wait(hold, kPlayerCheckMs);
+            // The player's thread ended without a stop: its windows went with it.
+            if (!IsWindow(wake_)) stop_ = true;
+        }
         if (Stopped()) return;
         queued_.push_back(std::move(filling_));
         PostIfIdle();

@@ -13,20 +13,26 @@
 
 namespace modDirhoardEx {
 // Records handed over together, their bytes packed one after another (each wide one at an
-// even offset).
+// even offset), each with its short form where it has one.
 struct Batch {
     struct Record {
         ULONG_PTR kind;
         DWORD size;
         size_t offset;
+        DWORD shortSize;  // 0: no short form
+        size_t shortOffset;
     };
     std::vector<Record> records;
     std::vector<char> bytes;
 
-    void Add(const COPYDATASTRUCT &record);
-    // Points `record` at the n-th one, valid while the batch is.
-    void Point(size_t n, COPYDATASTRUCT &record) const;
+    void Add(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm);
+    // Points `record` at the n-th one, and `shortForm` at its short form; both valid while the
+    // batch is. Returns the short form, or null where there is none.
+    const COPYDATASTRUCT *Point(size_t n, COPYDATASTRUCT &record, COPYDATASTRUCT &shortForm) const;
     size_t Size() const { return records.size(); }
+
+private:
+    size_t Append(const COPYDATASTRUCT &record);
 };
 
 class WalkChannel final : public WalkSink {
@@ -35,13 +41,15 @@ public:
     static constexpr size_t kBatchRecords = 256;
     // How far the worker may run ahead of the player before it waits.
     static constexpr size_t kQueuedBatches = 64;
+    // How often a worker that waits for room asks whether the player's thread is still there.
+    static constexpr DWORD kPlayerCheckMs = 500;
 
     // `wake` is posted `message` when the worker queues into an idle channel or ends there;
     // never once Stop has returned.
     WalkChannel(HWND wake, UINT message) : wake_(wake), message_(message) {}
 
     // The worker's side, a WalkSink: records in, the folder it lists, its end.
-    void Take(const COPYDATASTRUCT &record) override;
+    void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) override;
     bool Stopped() const override { return stop_.load(std::memory_order_relaxed); }
     void Reading(std::wstring_view folder) override;
     void End(WalkResult result);

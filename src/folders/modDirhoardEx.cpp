@@ -18,16 +18,30 @@ std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]) {
     return std::wstring_view(buffer, std::find(buffer, buffer + kPathChars, L'\0') - buffer);
 }
 
+namespace {
+// A press is between its start and its walk's: the player is being asked what it plays.
+bool pressing = false;
+}
+
+bool IsAdding() { return pressing || IsWalking(); }
+
 bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner, FindFirstFunction listing) {
-    // One walk at a time: a press that comes in while one runs (the player may pump messages
-    // while it takes a record) is ignored.
-    if (IsWalking()) return false;
+    // One press at a time: one that comes in while another is answered or walks (the player
+    // may pump messages while it answers or takes a record) is ignored.
+    if (IsAdding()) return false;
+    pressing = true;
+    struct Pressed {
+        ~Pressed() { pressing = false; }
+    } pressed;
+    const unsigned stops = StopCount();
     WalkRequest request;
     request.player = modGlobalDefinitions::hWndWinamp;
     request.folder.assign(folder);
     request.recurse = RecurseSubfolders;
     // Asked here, on the player's thread, once per press.
     request.played = WinampHost::AskExtensions(request.player);
+    // A stop while the player answered (the host let go, the browser closed) stops this press.
+    if (StopCount() != stops) return false;
     request.listing = listing;
     request.owner = owner;
     return StartWalk(std::move(request), observer);

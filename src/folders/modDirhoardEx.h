@@ -42,9 +42,13 @@ LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 // Starts sending the media files of `folder` (and of its subfolders when RecurseSubfolders is
 // set) to the player and returns at once; `observer` hears how it goes. False, and nothing
-// started, while a walk runs. A warning about folders that could not be read is owned by `owner`.
+// started, while another press is answered or walks, or when the walk was stopped while the
+// player answered what it plays. A warning about folders that could not be read is owned by `owner`.
 bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner = nullptr,
                          FindFirstFunction listing = FindFirstFileExW);
+
+// A press is being answered by the player, or its walk runs.
+bool IsAdding();
 
 // The text of a 260-character path buffer: what comes before the first NUL.
 std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]);

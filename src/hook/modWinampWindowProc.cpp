@@ -3,6 +3,7 @@
 #include <string>
 #include "win32/Barrier.h"
 #include "win32/Module.h"
+#include "win32/Subclass.h"
 #include "core/WinampHost.h"
 #include "folders/modDirhoardEx.h"
 #include "core/modGlobalDefinitions.h"
@@ -17,14 +18,23 @@ using modGlobalDefinitions::hWndWinamp;
 
 // The window the hook sits on, from HookWinampWindow until its WM_DESTROY.
 HWND hookedWindow = nullptr;
+// The player's window is Unicode: its procedure is set and called with the wide functions.
+bool winampUnicode = false;
+
+Subclass::Previous Players() { return {PrevWinampProc, winampUnicode}; }
 
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcA(PrevWinampProc, window, message, wParam, lParam);
+    return Subclass::PassOn(Players(), window, message, wParam, lParam);
+}
+
+void Forget() {
+    hookedWindow = nullptr;
+    PrevWinampProc = nullptr;
 }
 
 void OnDestroy() {
     // The stored handle, not the message's: the hook was placed on hWndWinamp.
-    SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PrevWinampProc));
+    Subclass::Restore(hWndWinamp, Players());
     hookedWindow = nullptr;
     // Without the player there is nothing left to add to: not one more record.
     modDirhoardEx::CloseFolderBrowser();
@@ -68,21 +78,24 @@ void Handle(UINT message, WPARAM wParam) {
 }
 }
 
-bool IsHooked() { return hookedWindow != nullptr; }
+bool IsHooked() {
+    // A window whose thread ended went without a WM_DESTROY for us: it is hooked no more.
+    if (hookedWindow && !IsWindow(hookedWindow)) Forget();
+    return hookedWindow != nullptr;
+}
 
 bool HookWinampWindow() {
-    if (hookedWindow) return hookedWindow == hWndWinamp;
+    if (IsHooked()) return hookedWindow == hWndWinamp;
     // The hook's state belongs to one thread: a window of another, or none, is not hooked.
     if (!IsWindow(hWndWinamp) || GetWindowThreadProcessId(hWndWinamp, nullptr) != GetCurrentThreadId()) return false;
-    SetLastError(ERROR_SUCCESS);
-    const LONG_PTR previous =
-        SetWindowLongPtrA(hWndWinamp, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WinampWindowProc));
-    if (!previous && GetLastError() != ERROR_SUCCESS) return false;
+    Subclass::Previous previous;
+    if (!Subclass::Place(hWndWinamp, &WinampWindowProc, previous)) return false;
     // Our procedure stays in the player's chain until the player's window goes, whatever
     // the host does with our object: the DLL must stay loaded until then.
     Module::Pin();
     hookedWindow = hWndWinamp;
-    PrevWinampProc = reinterpret_cast<WNDPROC>(previous);
+    PrevWinampProc = previous.proc;
+    winampUnicode = previous.unicode;
     PlaylistWndAnswer = static_cast<int32_t>(SendMessageA(hWndWinamp, WinampHost::WM_WA_IPC,
                                                           WinampHost::IPC_GETWND_QUERY, WinampHost::IPC_GETWND));
     return true;

@@ -160,7 +160,7 @@ TEST_F(Endurance, PluginObjectsComeAndGoWhileThePlayerWindowLives) {
         ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host)) << "cycle " << cycle;
         EXPECT_EQ(host.refs, 1) << "cycle " << cycle;
         // One hook, in front of the player's own procedure and not in front of itself.
-        ASSERT_EQ(GetWindowLongPtrA(player.Window(), GWLP_WNDPROC),
+        ASSERT_EQ(GetWindowLongPtrW(player.Window(), GWLP_WNDPROC),
                   reinterpret_cast<LONG_PTR>(&modWinampWindowProc::WinampWindowProc));
         ASSERT_NE(modWinampWindowProc::PrevWinampProc, &modWinampWindowProc::WinampWindowProc);
         EXPECT_FALSE(IsFree('G')) << "cycle " << cycle;

@@ -8,6 +8,7 @@ namespace test {
 namespace {
 std::wstring gated;
 HANDLE reached = nullptr, opened = nullptr;
+DWORD reachedBy = 0;
 }
 
 ListingGate::ListingGate(std::wstring folder) {
@@ -26,10 +27,12 @@ ListingGate::~ListingGate() {
 
 bool ListingGate::Reached(DWORD timeoutMs) { return WaitForSingleObject(reached, timeoutMs) == WAIT_OBJECT_0; }
 void ListingGate::Open() { SetEvent(opened); }
+DWORD ListingGate::Thread() const { return reachedBy; }
 
 HANDLE WINAPI ListingGate::Gated(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
                                    LPVOID filter, DWORD flags) {
     if (CompareStringOrdinal(pattern, -1, gated.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        reachedBy = GetCurrentThreadId();
         SetEvent(reached);
         WaitForSingleObject(opened, kTimeoutMs);
     }

@@ -19,6 +19,8 @@ public:
     // The walk has come to the folder and waits.
     bool Reached(DWORD timeoutMs);
     void Open();
+    // The thread that came to the gate.
+    DWORD Thread() const;
 
 private:
     static HANDLE WINAPI Gated(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,

@@ -8,10 +8,10 @@
 namespace test {
 class SendingSink final : public modDirhoardEx::WalkSink {
 public:
-    explicit SendingSink(HWND player) : player_(player) {}
-    void Take(const COPYDATASTRUCT &record) override { WinampHost::Send(player_, record); }
+    explicit SendingSink(HWND player) : sender_(player) {}
+    void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) override { sender_.Send(record, shortForm); }
 
 private:
-    HWND player_;
+    WinampHost::PlayFileSender sender_;
 };
 }

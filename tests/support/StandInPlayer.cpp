@@ -56,6 +56,8 @@ LRESULT StandInPlayer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_USER && wParam == 0 && lParam == 292) return answerExtensions ? answerExtensions() : 0;
     if (message == WM_COPYDATA) {
         const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
+        offered_.push_back(cds->dwData);
+        if (cds->dwData == 1100 && !takesWide) return FALSE;
         PlayFile file{cds->dwData, cds->cbData, {}, {}};
         if (cds->dwData == 100 && cds->cbData > 0) {
             file.ansi.assign(static_cast<const char *>(cds->lpData), cds->cbData - 1);
@@ -93,5 +95,6 @@ size_t StandInPlayer::Count(UINT message) const {
 void StandInPlayer::Clear() {
     messages_.clear();
     playlist_.clear();
+    offered_.clear();
 }
 }

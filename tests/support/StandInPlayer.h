@@ -38,6 +38,8 @@ public:
     HWND Window() const { return window_; }
     const std::vector<Received> &Messages() const { return messages_; }
     const std::vector<PlayFile> &Playlist() const { return playlist_; }
+    // The kind of every play-file record sent, kept or not.
+    const std::vector<ULONG_PTR> &Offered() const { return offered_; }
     std::vector<std::wstring> Paths() const;
     size_t Count(UINT message) const;
     void Clear();
@@ -48,6 +50,8 @@ public:
     bool IsFree(int32_t key, int id = 1) const;
     // Runs inside the player's handling of each play-file record, once it is kept.
     std::function<void()> onPlayFile;
+    // False: a player too old for UTF-16 records, which answers them 0 and keeps nothing.
+    bool takesWide = true;
     // Answers the extension-list query (WM_USER, wParam 0, lParam 292); an older player,
     // which does not know the query, answers 0.
     std::function<LRESULT()> answerExtensions = Block(kExtensionBlock);
@@ -59,5 +63,6 @@ private:
     HWND window_ = nullptr;
     std::vector<Received> messages_;
     std::vector<PlayFile> playlist_;
+    std::vector<ULONG_PTR> offered_;
 };
 }

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include "MessageWindow.h"
 #include "SecondThread.h"
+#include "StandInHost.h"
 #include "WalkWatcher.h"
 #include "win32/ComPtr.h"
 #include "win32/Module.h"
@@ -63,7 +64,7 @@ TEST_F(BackgroundWalkTest, TheWorkerWaitsAtTheQueuesLimitThenGoesOn) {
     const COPYDATASTRUCT record{100, sizeof file, file};
     test::SecondThread worker([&] {
         for (size_t i = 0; i < kRecords; ++i) {
-            channel.Take(record);
+            channel.Take(record, nullptr);
             ahead = std::max(ahead.load(), ++fed - taken * kBatch);
         }
         channel.End({});
@@ -312,4 +313,128 @@ TEST_F(BackgroundWalkTest, AStoredNetworkFolderWhoseServerDoesNotAnswerCountsAsN
     EXPECT_TRUE(modDirhoardEx::IsFolderWithin(L"Z:\\Music", test::kTimeoutMs, {QuickServer, ZMapped}));
     EXPECT_TRUE(test::PollUntil([] { return Module::CanUnload(); })) << "the checks' threads ended";
     CloseHandle(answerNow);
+}
+
+namespace {
+// A player that ends its loop mid-walk: its handler of this message posts its quit.
+constexpr UINT kPlayerQuits = WM_APP + 9;
+size_t keptAtQuit = 0;
+const test::StandInPlayer *quitting = nullptr;
+LRESULT CALLBACK QuittingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kPlayerQuits) return DefWindowProcW(window, message, wParam, lParam);
+    keptAtQuit = quitting->Playlist().size();
+    PostQuitMessage(0);
+    return 0;
+}
+}
+
+// "Add Dir" attacked from outside, through the player's window only: at the moment that ends
+// a press or its walk, nothing more reaches the player, the controls stay as the walk that
+// runs wants them, and nothing of the walk outlives that moment.
+TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
+    struct Outcome {
+        size_t sentAfter = 0;         // records the player kept after the moment
+        bool controlsWrong = false;   // "Add Dir" or the check box usable during a walk
+        bool left = false;            // a press, a walk, a worker or a hooked window left over
+    };
+    const auto answer = test::StandInPlayer::Block(test::StandInPlayer::kExtensionBlock);
+    struct Attack {
+        const char *moment;
+        std::function<Outcome()> run;
+    };
+    const std::vector<Attack> attacks = {
+        {"the host lets go while the player answers what it plays", [&] {
+             ComPtr<IKobWinAmpGenPlugin> object;
+             clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, object.PutVoid());
+             player.answerExtensions = [&] {
+                 object.Reset();
+                 return answer();
+             };
+             test::WalkWatcher watch;
+             const bool started = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"), watch);
+             test::PumpPending();
+             return Outcome{player.Paths().size(), false, started || modDirhoardEx::IsAdding() || !WorkerEnded()};
+         }},
+        {"a second press comes through while the player answers", [&] {
+             bool again = false;
+             bool addDirUsable = true, checkUsable = true;
+             const Seen seen = Open([&](HWND dialog, Seen &s) {
+                 player.answerExtensions = [&, dialog] {
+                     if (!std::exchange(again, true)) SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+                     return answer();
+                 };
+                 if (!(s.held = StartHeldWalk(dialog, s))) return;
+                 addDirUsable = IsWindowEnabled(Button(dialog, L"Add Dir"));
+                 checkUsable = IsWindowEnabled(Button(dialog, L"Recurse subdirectories"));
+                 gate->Open();
+                 s.endedOpen = WaitForTheEnd(dialog);
+             });
+             const bool exact = seen.held && seen.endedOpen && player.Paths() == AllOfA();
+             return Outcome{exact ? 0 : player.Paths().size(), addDirUsable || checkUsable,
+                            !again || modDirhoardEx::IsAdding() || !WorkerEnded()};
+         }},
+        {"the player posts its quit mid-walk", [&] {
+             for (int i = 0; i < 600; ++i) tree.File(L"Many\\m" + std::to_wstring(i) + L".dhm");
+             quitting = &player;
+             HWND loop = test::MessageWindow(L"DirhoardExTestQuitting", QuittingProc);
+             // As slow as a player that redraws its playlist after every record: many turns.
+             player.onPlayFile = [&] {
+                 Sleep(1);
+                 if (player.Playlist().size() == 10) PostMessageW(loop, kPlayerQuits, 0, 0);
+             };
+             test::WalkWatcher watch;
+             modDirhoardEx::RecurseSubfolders = true;
+             const bool ended = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Many"), watch) && watch.WaitForEnd();
+             player.onPlayFile = nullptr;
+             DestroyWindow(loop);
+             return Outcome{player.Paths().size() - keptAtQuit, false,
+                            !ended || !watch.outcome->stopped || !WorkerEnded()};
+         }},
+        // Last: the hook its thread placed keeps the module loaded for the rest of the process.
+        {"the player's thread ends mid-walk without destroying its window", [&] {
+             test::RunShell(tree.Folder(L"Full"),
+                            "for f in $(seq 10 79); do mkdir f$f && (cd f$f && seq -f 'm%03g.dhm' 0 255 | xargs touch); done");
+             // Past this folder's listing the worker has queued all it may: it waits for the player.
+             gate.reset();
+             test::ListingGate held(test::ListedSubfolders(tree.Path(L"Full")).at(64));
+             std::unique_ptr<test::StandInPlayer> gone;
+             std::unique_ptr<test::StandInHost> goneHost;
+             ComPtr<IKobWinAmpGenPlugin> goneObject;
+             test::WalkWatcher goneWatch;
+             std::thread players([&] {
+                 gone = std::make_unique<test::StandInPlayer>();
+                 goneHost = std::make_unique<test::StandInHost>(gone->Window());
+                 clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, goneObject.PutVoid());
+                 if (FAILED(goneObject->Initialize(goneHost.get()))) return;
+                 modDirhoardEx::RecurseSubfolders = true;
+                 if (modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), goneWatch, nullptr, held.Listing()))
+                     held.Reached(test::kTimeoutMs);
+             });
+             players.join();
+             const DWORD workerId = held.Thread();
+             held.Open();
+             HANDLE worker = workerId ? OpenThread(SYNCHRONIZE, FALSE, workerId) : nullptr;
+             const bool workerEnded = worker && WaitForSingleObject(worker, test::kTimeoutMs) == WAIT_OBJECT_0;
+             if (worker) CloseHandle(worker);
+             // The next object, on this thread, starts as on a fresh player.
+             ComPtr<IKobWinAmpGenPlugin> next;
+             test::StandInHost host{player.Window()};
+             clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, next.PutVoid());
+             const bool initialized = SUCCEEDED(next->Initialize(&host));
+             const bool left = !workerId || !workerEnded || !initialized || modDirhoardEx::IsAdding();
+             if (initialized) next->Quit();
+             test::RunShell(tree.Root(), "rm -rf Full");
+             return Outcome{gone->Paths().size(), false, left};
+         }},
+    };
+    for (const Attack &attack : attacks) {
+        SCOPED_TRACE(attack.moment);
+        player.Clear();
+        player.answerExtensions = answer;
+        modGlobalDefinitions::hWndWinamp = player.Window();
+        const Outcome outcome = attack.run();
+        EXPECT_EQ(outcome.sentAfter, 0u);
+        EXPECT_FALSE(outcome.controlsWrong);
+        EXPECT_FALSE(outcome.left);
+    }
 }

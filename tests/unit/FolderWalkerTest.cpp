@@ -314,18 +314,36 @@ TEST(ExtendedForm, IsTakenAsTheFolderItNamesUnlessItsOrdinaryFormNamesAnother) {
     for (const auto &[stored, folder] : cases) EXPECT_EQ(modDirhoardEx::OrdinaryForm(stored), folder);
 }
 
-TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesAsItsShortPath) {
+// A name the code page cannot hold goes whole, as UTF-16; a player too old for that answers 0
+// and gets the file by its short name, and every later such file by that at once.
+TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesWholeOrByItsShortNameToAnOlderPlayer) {
     if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name converts in a UTF-8 code page";
-    const std::wstring file = tree.File(L"N\\" + test::kOutsideCodePages + L".dhm");
-    Run(tree.Path(L"N"), true);
-    ASSERT_EQ(player.Playlist().size(), 1u);
-    const auto &sent = player.Playlist()[0];
-    EXPECT_EQ(sent.command, 100u);
-    EXPECT_EQ(sent.bytes, sent.ansi.size() + 1);
-    EXPECT_EQ(sent.ansi.find('?'), std::string::npos);
-    wchar_t longForm[MAX_PATH] = {};
-    GetLongPathNameW(sent.path.c_str(), longForm, MAX_PATH);
-    EXPECT_EQ(longForm, file) << "sent " << testing::PrintToString(sent.ansi);
+    const Paths files{tree.File(L"N\\1" + test::kOutsideCodePages + L".dhm"),
+                      tree.File(L"N\\2" + test::kOutsideCodePages + L".dhm")};
+    struct Case {
+        bool takesWide;
+        std::vector<ULONG_PTR> sends;  // the kind of each record sent, in order
+        ULONG_PTR kept;                // the kind of what the playlist keeps
+    };
+    for (const Case &c : {Case{true, {1100, 1100}, 1100}, Case{false, {1100, 100, 100}, 100}}) {
+        SCOPED_TRACE(c.takesWide ? "a player that takes UTF-16 records" : "an older player");
+        player.Clear();
+        player.takesWide = c.takesWide;
+        Run(tree.Path(L"N"), true);
+        EXPECT_EQ(player.Offered(), c.sends);
+        Paths kept;
+        for (const auto &file : player.Playlist()) {
+            EXPECT_EQ(file.command, c.kept);
+            if (c.kept == 100) {
+                EXPECT_EQ(file.ansi.find('?'), std::string::npos);
+            }
+            wchar_t longForm[MAX_PATH] = {};
+            GetLongPathNameW(file.path.c_str(), longForm, MAX_PATH);
+            kept.push_back(c.kept == 1100 ? file.path : longForm);
+        }
+        std::sort(kept.begin(), kept.end());
+        EXPECT_EQ(kept, files);
+    }
 }
 
 TEST_F(Walk, FoldersDeeperThanMaxPathAreWalkedAndSentInTheOrdinaryForm) {

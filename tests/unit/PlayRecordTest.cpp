@@ -7,25 +7,15 @@
 
 using modDirhoardEx::LongPath;
 
-TEST(PlayRecord, AShortPathTheCodePageCannotHoldEitherGoesAsUtf16) {
+TEST(PlayRecord, AUtf16RecordCountsItsTerminatingZero) {
     const std::wstring path = L"C:\\" + test::kOutsideCodePages + L"\\" + test::kOutsideCodePages + L".mp3";
     std::string ansi;
     COPYDATASTRUCT record{};
     EXPECT_FALSE(modDirhoardEx::PointAnsi(record, path, ansi));
-    modDirhoardEx::PointFallback(record, path, L"C:\\" + test::kOutsideCodePages + L"\\ABC~1.MP3", ansi);
+    modDirhoardEx::PointWide(record, path);
     EXPECT_EQ(record.dwData, 1100u);
     EXPECT_EQ(record.cbData, (path.size() + 1) * sizeof(wchar_t));
     EXPECT_EQ(std::wstring(static_cast<const wchar_t *>(record.lpData)), path);
-}
-
-TEST(PlayRecord, AShortPathInTheCodePageGoesAsAnsi) {
-    const std::wstring path = L"C:\\" + test::kOutsideCodePages + L".mp3";
-    std::string ansi;
-    COPYDATASTRUCT record{};
-    modDirhoardEx::PointFallback(record, path, L"C:\\ABCDEF~1.MP3", ansi);
-    EXPECT_EQ(record.dwData, 100u);
-    EXPECT_EQ(record.cbData, 16u);
-    EXPECT_STREQ(static_cast<const char *>(record.lpData), "C:\\ABCDEF~1.MP3");
 }
 
 TEST(PlayRecord, EightCharacterPathCountsNineBytes) {

@@ -15,6 +15,8 @@
 #include "StandInHost.h"
 #include "StandInPlayer.h"
 #include "Wait.h"
+#include "WalkWatcher.h"
+#include "CodePage.h"
 #include "core/clsDirhoardEx.h"
 #include "hook/modWinampWindowProc.h"
 #include "core/modGlobalDefinitions.h"
@@ -330,4 +332,77 @@ TEST_F(PluginLifecycle, ThePlayerClosingDuringAWalkStopsItAndClosesTheDialog) {
     EXPECT_EQ(player.Paths(), (std::vector<std::wstring>{held.first}));
     EXPECT_TRUE(player.Destroyed());
     EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
+}
+
+namespace {
+// The player's window as its own class makes it, Unicode or ANSI; it takes every record.
+LRESULT CALLBACK CaptionedPlayerW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_COPYDATA ? TRUE : DefWindowProcW(window, message, wParam, lParam);
+}
+LRESULT CALLBACK CaptionedPlayerA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_COPYDATA ? TRUE : DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CaptionedPlayer(bool unicode) {
+    if (unicode) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = CaptionedPlayerW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"DirhoardExTestPlayerW";
+        RegisterClassW(&wc);
+        return CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+    }
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = CaptionedPlayerA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DirhoardExTestPlayerA";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+}
+
+// Sets the caption in the window's own character set and reads it back the same way.
+bool CaptionReadsBack(HWND window, bool unicode) {
+    if (unicode) {
+        const std::wstring title = L"07 \u0422\u0440\u0435\u043a \u2014 \u65e5\u672c\u8a9e\u306e\u66f2";
+        wchar_t back[64] = {};
+        return SetWindowTextW(window, title.c_str()) && GetWindowTextW(window, back, 64) && back == title;
+    }
+    char letter[4] = {};
+    const std::wstring wide = test::LetterInCodePage().text;
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, letter, sizeof letter, nullptr, nullptr);
+    const std::string title = std::string("07 Track ") + letter;
+    char back[64] = {};
+    return SetWindowTextA(window, title.c_str()) && GetWindowTextA(window, back, 64) && back == title;
+}
+}
+
+// The player shows the playing title in its caption, in any script: hooked, its window keeps
+// its character set, so what is set reads back exactly.
+TEST_F(PluginLifecycle, ThePlayersCaptionReadsBackExactlyInTheWindowsOwnCharacterSet) {
+    test::MediaFolder media({L"a.dhmp"});
+    for (const bool unicode : {true, false}) {
+        SCOPED_TRACE(unicode ? "a Unicode player" : "an ANSI player");
+        HWND window = CaptionedPlayer(unicode);
+        ASSERT_NE(window, nullptr);
+        test::StandInHost ownHost{window};
+        ComPtr<IKobWinAmpGenPlugin> object;
+        ASSERT_HRESULT_SUCCEEDED(clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, object.PutVoid()));
+        EXPECT_TRUE(CaptionReadsBack(window, unicode)) << "before Initialize";
+        ASSERT_HRESULT_SUCCEEDED(object->Initialize(&ownHost));
+        const LONG_PTR proc = unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC);
+        EXPECT_EQ(proc, reinterpret_cast<LONG_PTR>(&modWinampWindowProc::WinampWindowProc));
+        EXPECT_EQ(IsWindowUnicode(window) != FALSE, unicode);
+        EXPECT_TRUE(CaptionReadsBack(window, unicode)) << "after Initialize";
+        test::WalkWatcher watch;
+        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(media.Path(), watch));
+        ASSERT_TRUE(watch.WaitForEnd());
+        EXPECT_EQ(watch.outcome->sent, 1u);
+        EXPECT_TRUE(CaptionReadsBack(window, unicode)) << "after Add Dir";
+        EXPECT_HRESULT_SUCCEEDED(object->Quit());
+        EXPECT_TRUE(CaptionReadsBack(window, unicode)) << "after Quit";
+        DestroyWindow(window);
+        EXPECT_FALSE(modWinampWindowProc::IsHooked());
+    }
 }

@@ -41,7 +41,7 @@ protected:
 }
 
 TEST_F(WinampHook, GoesInFrontOfThePlayerAndKeepsItsPlaylistAnswer) {
-    EXPECT_EQ(GetWindowLongPtrA(player.Window(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&WinampWindowProc));
+    EXPECT_EQ(GetWindowLongPtrW(player.Window(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&WinampWindowProc));
     EXPECT_EQ(PlaylistWndAnswer, test::StandInPlayer::kPlaylistAnswer);
     // Hooking asks the player one thing: its playlist window.
     EXPECT_TRUE(test::ReceivedSequence(player.Messages(), {{WM_USER, 1, 260}}));
