@@ -352,8 +352,10 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
              };
              test::WalkWatcher watch;
              const bool started = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"), watch);
-             test::PumpPending();
-             return Outcome{player.Paths().size(), false, started || modDirhoardEx::IsAdding() || !WorkerEnded()};
+             const bool adding = modDirhoardEx::IsAdding();
+             // Whatever came of it, nothing may go on once the watcher is gone.
+             if (started && watch.WaitForEnd()) test::PumpPending();
+             return Outcome{player.Paths().size(), false, started || adding || !WorkerEnded()};
          }},
         {"a second press comes through while the player answers", [&] {
              bool again = false;
