@@ -17,14 +17,15 @@ inline constexpr int GenPluginVersion = 0x10;
 inline constexpr char GenPluginEntryName[] = "winampGetGeneralPurposePlugin";
 using GenPluginEntry = GenPluginHeader *(__cdecl *)(void);
 
-// Optional: the player offers "Uninstall" for a plugin that exports this (undecorated
-// __cdecl). `dll` is the plugin's instance, `parent` the window to own its questions, `param`
-// reserved. The answer says what the player does with the gen_*.dll.
+// Optional: the player offers "Uninstall" for every plugin, asks the user itself, then calls
+// this (undecorated __cdecl) where exported; a plugin without it counts as answering 0. `dll`
+// is the plugin's instance, `parent` the preferences window, `param` reserved. The answer says
+// what the player does with the gen_*.dll.
 using GenUninstallEntry = int(__cdecl *)(HINSTANCE dll, HWND parent, int param);
 inline constexpr char GenUninstallEntryName[] = "winampUninstallPlugin";
-// Deleted when the player next starts, before it loads its plugins.
-inline constexpr int GenUninstallAtNextStart = 0;
-// Unloaded and deleted at once: never for a plugin that subclasses the player's window.
+// The player restarts at once; the new process deletes the gen_*.dll before it loads plugins.
+inline constexpr int GenUninstallRestart = 0;
+// quit, unloaded and deleted at once: never for a plugin that subclasses the player's window.
 inline constexpr int GenUninstallNow = 1;
-// Any other answer: the user declined and the plugin stays. This value is the host's.
+// Any other answer: nothing happens, the plugin stays. This value is the host's.
 inline constexpr int GenUninstallKept = 2;

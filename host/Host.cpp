@@ -80,7 +80,7 @@ void __cdecl Quit() {
 
 int Uninstall(HINSTANCE dll, HWND parent) {
     const std::wstring folder = Module::FolderOf(dll ? dll : header.hDllInstance);
-    if (!ConfirmUninstall(parent, folder)) return GenUninstallKept;
+    // The player asked whether to uninstall: ours is only whether to keep the settings.
     const bool keepSettings = AskKeepSettings(parent);
     // Stopped first, so that nothing of ours writes a setting or answers the hotkey again.
     Stop();
@@ -90,7 +90,7 @@ int Uninstall(HINSTANCE dll, HWND parent) {
         for (const auto &item : left) text += L"\n\n" + item;
         ShowError(parent, text);
     }
-    return GenUninstallAtNextStart;
+    return GenUninstallRestart;
 }
 }
 

@@ -56,18 +56,11 @@ void RemoveServerFile(const std::wstring &file, std::vector<std::wstring> &left)
 }
 }
 
-bool ConfirmUninstall(HWND parent, const std::wstring &folder) {
-    return Ask(parent,
-               L"Uninstall Dirhoard+ from\n    " + folder +
-                   L"?\n\nIts registration and DirhoardEx.dll go now, and the hotkey stops working; the player "
-                   L"removes " + kHostFile + L" when it next starts.",
-               MB_DEFBUTTON2);
-}
-
 bool AskKeepSettings(HWND parent) {
     return Ask(parent,
                L"Keep the Dirhoard+ settings (the hotkey letter, the last folder and \"Recurse subdirectories\") "
-               L"for a later install?\n\nNo deletes them.",
+               L"for a later install?\n\nNo deletes them. The player then restarts to finish the uninstall: "
+               L"playback stops.",
                MB_DEFBUTTON1);
 }
 

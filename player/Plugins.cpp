@@ -63,7 +63,7 @@ Plugins::Uninstalled Plugins::Uninstall(size_t index, HWND parent) {
     auto &plugin = loaded_.at(index);
     auto entry = reinterpret_cast<GenUninstallEntry>(GetProcAddress(plugin.module, GenUninstallEntryName));
     const int answer = entry(plugin.module, parent, 0);
-    if (answer == GenUninstallAtNextStart) {
+    if (answer == GenUninstallRestart) {
         plugin.removing = Removal::Schedule(removalList_, plugin.file);
         return plugin.removing ? Uninstalled::AtNextStart : Uninstalled::Kept;
     }

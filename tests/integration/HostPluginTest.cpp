@@ -174,13 +174,18 @@ TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderNeitherWinsNorIsRemovedByUni
     EXPECT_TRUE(Loaded(serverFile)) << "the DLL beside the host wins";
     EXPECT_FALSE(Loaded(old)) << "the registered copy of another folder is never loaded";
 
-    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::AtNextStart).size(), 2u) << "confirm, keep the settings";
+    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::AtNextStart).size(), 1u) << "keep the settings";
     EXPECT_EQ(test::RegisteredFile(), old) << "another copy's registration is that copy's to remove";
     EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J") << "kept, as the user chose";
     EXPECT_EQ(test::RunRegsvr32(true, old), 0u);
 }
 
-TEST_F(HostPlugin, UninstallAsksFirstThenRemovesRegistrationAndDllStopsAndForgetsSettingsIfAsked) {
+// The player has asked whether to uninstall: the host asks only whether to keep the settings,
+// says that the player restarts to finish, and undoes the install either way.
+class HostPluginUninstall : public HostPlugin, public testing::WithParamInterface<bool> {};
+
+TEST_P(HostPluginUninstall, AsksOnlyAboutTheSettingsThenRemovesRegistrationAndDllAndStops) {
+    const bool keep = GetParam();
     Install();
     ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);  // as a setup program does
     test::SetSetting(L"Config", L"HotKey", L"J");
@@ -188,19 +193,11 @@ TEST_F(HostPlugin, UninstallAsksFirstThenRemovesRegistrationAndDllStopsAndForget
     ASSERT_EQ(plugins.Count(), 1u);
     ASSERT_TRUE(plugins.CanUninstall(0));
 
-    const auto declined = Uninstall([](const std::wstring &) { return IDNO; }, Plugins::Uninstalled::Kept);
-    ASSERT_EQ(declined.size(), 1u) << "only the question";
-    EXPECT_EQ(declined[0].text.rfind(L"Uninstall Dirhoard+ from\n    " + folder + L"?", 0), 0u) << declined[0].text;
-    EXPECT_TRUE(test::FileExists(serverFile));
-    EXPECT_EQ(test::RegisteredFile(), serverFile);
-    EXPECT_TRUE(Removal::Pending(removalList).empty());
-    EXPECT_TRUE(plugins.CanUninstall(0)) << "still offered";
-
-    const auto boxes = Uninstall([](const std::wstring &text) { return text.rfind(L"Keep", 0) == 0 ? IDNO : IDYES; },
+    const auto boxes = Uninstall([&](const std::wstring &) { return keep ? IDYES : IDNO; },
                                  Plugins::Uninstalled::AtNextStart);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_TRUE(Contains(boxes[0].text, L"the player removes gen_dirhoardex.dll when it next starts")) << boxes[0].text;
-    EXPECT_EQ(boxes[1].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[1].text;
+    ASSERT_EQ(boxes.size(), 1u) << "one question: the player asked the other";
+    EXPECT_EQ(boxes[0].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[0].text;
+    EXPECT_TRUE(Contains(boxes[0].text, L"The player then restarts to finish the uninstall")) << boxes[0].text;
 
     EXPECT_EQ(test::RegisteredFile(), L"");
     EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, kProgId));
@@ -210,7 +207,10 @@ TEST_F(HostPlugin, UninstallAsksFirstThenRemovesRegistrationAndDllStopsAndForget
     EXPECT_TRUE(test::FileExists(aside));
     const auto atReboot = test::DeletedAtReboot();
     EXPECT_NE(std::find(atReboot.begin(), atReboot.end(), aside), atReboot.end());
-    EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, test::kSettingsKey)) << "the user chose to forget them";
+    EXPECT_EQ(test::KeyExists(HKEY_CURRENT_USER, test::kSettingsKey), keep);
+    if (keep) {
+        EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J");
+    }
 
     EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J')) << "the plugin let its hotkey go";
     UnregisterHotKey(nullptr, 1);
@@ -218,6 +218,9 @@ TEST_F(HostPlugin, UninstallAsksFirstThenRemovesRegistrationAndDllStopsAndForget
     EXPECT_TRUE(plugins.RemovedAtNextStart(0));
     EXPECT_FALSE(plugins.CanUninstall(0));
 }
+
+INSTANTIATE_TEST_SUITE_P(TheSettings, HostPluginUninstall, testing::Bool(),
+                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "Kept" : "Forgotten"; });
 
 TEST_F(HostPlugin, UninstallTellsWhichFileItCouldNotRemove) {
     Install();
@@ -228,14 +231,14 @@ TEST_F(HostPlugin, UninstallTellsWhichFileItCouldNotRemove) {
     ASSERT_TRUE(held);
 
     const auto boxes = Uninstall(Yes, Plugins::Uninstalled::AtNextStart);
-    ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[2].text.rfind(L"Dirhoard+ is uninstalled, but not everything could be removed:\n\n" + serverFile +
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text.rfind(L"Dirhoard+ is uninstalled, but not everything could be removed:\n\n" + serverFile +
                                       L"\nis in use and could not be removed (error 32: ",
                                   0),
               0u)
-        << boxes[2].text;
-    EXPECT_TRUE(Contains(boxes[2].text, L"Delete it once the player is closed.")) << boxes[2].text;
-    EXPECT_TRUE(boxes[2].icon);
+        << boxes[1].text;
+    EXPECT_TRUE(Contains(boxes[1].text, L"Delete it once the player is closed.")) << boxes[1].text;
+    EXPECT_TRUE(boxes[1].icon);
     EXPECT_TRUE(test::FileExists(serverFile));
 }
 
