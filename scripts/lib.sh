@@ -54,6 +54,39 @@ mode_reason() {
     fi
 }
 
+# This machine's Debian release by its codename (bookworm); empty where it names none.
+release_codename() { (. /etc/os-release && echo "${VERSION_CODENAME:-}"); }
+
+# What an apt-get run failed at, on one line, from its output on stdin: each list or file it
+# could not download with apt's reason, else its last error.
+apt_failures() {
+    awk '/^Err:[0-9]+ / { sub(/^Err:[0-9]+ /, ""); item = $0; getline reason
+                          gsub(/^ +| *\[IP: [^]]*\]$/, "", reason)
+                          items = items (items ? "; " : "") item ": " reason }
+         /^E: / { last = substr($0, 4) }
+         END { print items ? items : last }'
+}
+
+# Runs an apt-get command line (the arguments after a log and the caller's name) three times at
+# most, 20 s apart, until it succeeds: a mirror being synced fails apt's checks for a while.
+# Appends apt's output to the log, says what each failed try could not do, and leaves that of
+# the last in apt_failed. Returns the last try's status.
+apt_retry() {
+    local log=$1 who=$2 what=apt-get arg out try status; shift 2
+    for arg in "$@"; do case $arg in update|download|install) what="apt-get $arg" ;; esac; done
+    for try in 1 2 3; do
+        status=0
+        out=$("$@" 2>&1) || status=$?
+        printf '%s\n' "$out" >>"$log"
+        apt_failed=
+        [ "$status" -ne 0 ] || return 0
+        apt_failed=$(apt_failures <<<"$out")
+        [ "$try" -lt 3 ] || return "$status"
+        echo "$who: $what failed, trying again in 20 s (try $try of 3): ${apt_failed:-apt gave no reason}" >&2
+        sleep 20
+    done
+}
+
 # qemu-i386 from the backports of this Debian release (bookworm's own 7.2 takes a minute to start
 # each program), fetched once into build/qemu through an apt list of its own: the machine's apt
 # sources and packages stay as they are. Prints its path.
@@ -61,7 +94,7 @@ fetch_qemu() {
     local dir=$root/build/qemu codename mirror
     local qemu=$dir/qemu-i386 apt=$dir/apt
     [ -x "$qemu" ] && { echo "$qemu"; return 0; }
-    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    codename=$(release_codename)
     mirror=$(apt-get indextargets --format '$(REPO_URI)' "RELEASE: $codename" 'COMPONENT: main' 2>/dev/null | head -n 1)
     if [ -z "$codename" ] || [ -z "$mirror" ]; then
         echo "no Debian mirror of '$codename' main in this machine's apt sources to fetch qemu-user from" >&2
@@ -72,10 +105,14 @@ fetch_qemu() {
     echo "deb $mirror $codename-backports main" >"$apt/sources.list"
     local opts=(-q -o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
                 -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o APT::Sandbox::User=root)
-    if ! { timeout 600 apt-get "${opts[@]}" update && (cd "$apt" && timeout 600 apt-get "${opts[@]}" download \
-            "qemu-user/$codename-backports"); } >"$dir/fetch.log" 2>&1; then
-        tail -n 5 "$dir/fetch.log" >&2
-        echo "qemu-user could not be downloaded from $mirror $codename-backports (the whole log: $dir/fetch.log)" >&2
+    : >"$dir/fetch.log"
+    if ! apt_retry "$dir/fetch.log" qemu-user timeout 600 apt-get "${opts[@]}" update \
+            || ! apt_retry "$dir/fetch.log" qemu-user env -C "$apt" timeout 600 apt-get "${opts[@]}" download \
+                "qemu-user/$codename-backports"; then
+        echo "qemu-user, which emulation needs, could not be downloaded from $codename-backports of" \
+             "$mirror (apt's output: $dir/fetch.log): ${apt_failed:-apt gave no reason}" >&2
+        echo "  Where the mirror is being synced (apt: 'Mirror sync in progress?'), run the same command" \
+             "again later." >&2
         return 1
     fi
     if ! dpkg-deb --fsys-tarfile "$apt"/qemu-user_*.deb | tar -x -O ./usr/bin/qemu-i386 >"$qemu.part" \
