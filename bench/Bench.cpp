@@ -14,6 +14,7 @@
 
 #include "HotKeyTiming.h"
 #include "MediaType.h"
+#include "Liveness.h"
 #include "Walks.h"
 #include "win32/Clock.h"
 #include "folders/FolderWalker.h"
@@ -26,22 +27,9 @@ bool answersExtensions = false;
 
 using bench::Span;
 
-// A 10 ms timer on the player's thread: the longest gap between its ticks is the longest
-// stretch in which the thread dispatched nothing.
-constexpr UINT_PTR kProbeTimer = 7;
-struct Probe {
-    bool on = false;
-    double first = -1, last = -1;
-    std::vector<double> ticks;
-} probe;
-
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
         ++copies;
-        if (probe.on) {
-            probe.last = Clock::NowMs();
-            if (probe.first < 0) probe.first = probe.last;
-        }
         return TRUE;
     }
     if (message == WM_USER && wParam == 0 && lParam == 292) {
@@ -50,10 +38,6 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         HGLOBAL block = GlobalAlloc(GMEM_FIXED, sizeof list);
         if (block) std::memcpy(block, list, sizeof list);
         return reinterpret_cast<LRESULT>(block);
-    }
-    if (message == WM_TIMER && wParam == kProbeTimer) {
-        if (probe.on) probe.ticks.push_back(Clock::NowMs());
-        return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -90,30 +74,6 @@ double PeakWorkingSetMB() {
     return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-struct Liveness {
-    double longestGap, first, last, total;
-    long sent;
-};
-
-// One walk with the probe ticking; its figures count from the press to the walk's end.
-Liveness Measure(HWND player, const std::function<Span()> &walk) {
-    copies = 0;
-    probe = {};
-    probe.on = true;
-    SetTimer(player, kProbeTimer, 10, nullptr);
-    const Span span = walk();
-    KillTimer(player, kProbeTimer);
-    probe.on = false;
-    double longest = 0, previous = span.start;
-    for (double tick : probe.ticks) {
-        if (tick <= span.start || tick > span.end) continue;
-        longest = std::max(longest, tick - previous);
-        previous = tick;
-    }
-    longest = std::max(longest, span.end - previous);
-    return {longest, probe.first - span.start, probe.last - span.start, span.Ms(), copies};
-}
-
 // A slow share: one folder's listing takes two seconds longer.
 std::wstring slowPattern;
 HANDLE WINAPI SlowListing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
@@ -122,42 +82,85 @@ HANDLE WINAPI SlowListing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data
     return FindFirstFileExW(pattern, level, data, search, filter, flags);
 }
 
-// Each figure's median over a few walks: one walk's figures carry the machine's noise.
-Liveness Median(std::vector<Liveness> walks) {
-    const auto median = [&](double Liveness::*field) {
-        std::sort(walks.begin(), walks.end(), [&](const Liveness &a, const Liveness &b) { return a.*field < b.*field; });
-        return walks[walks.size() / 2].*field;
-    };
-    return {median(&Liveness::longestGap), median(&Liveness::first), median(&Liveness::last),
-            median(&Liveness::total), walks.front().sent};
+// The worst of a figure over the walks beside its median and best: a user feels the worst.
+std::wstring Spread(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%.1f / %.1f (%.1f)", values.back(), values[values.size() / 2], values.front());
+    return text;
 }
 
-// Each tree, then the bigger one with a folder in its middle (as the walk lists it) made slow;
-// the two walks take turns, three times each.
-void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, HWND player) {
-    std::wprintf(L"\n| walk (medians of 3) | longest stretch without dispatching ms | click to first record ms | "
-                 L"click to last record ms | files/s | throughput / blocking |\n|---|---|---|---|---|---|\n");
-    struct Case { const wchar_t *name; std::wstring tree, slow; };
-    for (const Case &c : {Case{L"10,000 files", tree10k, L""}, Case{L"100,000 files", tree100k, L""},
-                          Case{L"100,000 files, one folder 2 s slow", tree100k,
-                               L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*"}}) {
-        slowPattern = c.slow;
-        std::vector<Liveness> blockingWalks, ourWalks;
-        for (int i = 0; i < 3; ++i) {
-            blockingWalks.push_back(
-                Measure(player, [&] { return Timed([&] { bench::BlockingWalk(c.tree, player, SlowListing); }); }));
-            ourWalks.push_back(Measure(player, [&] { return bench::PluginWalk(c.tree, player, SlowListing); }));
-        }
-        const Liveness blocking = Median(blockingWalks), ours = Median(ourWalks);
-        const auto row = [&](const wchar_t *name, const Liveness &l) {
-            std::wprintf(L"| %ls, %ls | %.1f | %.1f | %.1f | %.0f | %.2f |\n", name, c.name, l.longestGap, l.first,
-                         l.last, 1000.0 * l.sent / l.total, blocking.total / l.total);
-        };
-        row(L"blocking walk", blocking);
-        row(L"Add Dir", ours);
-        if (ours.sent != blocking.sent)
-            std::wprintf(L"warning: the background walk sent %ld files, the blocking one %ld\n", ours.sent, blocking.sent);
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// What the player's thread did in a stretch: each step of ours by the time it took of it.
+void PrintStretch(const wchar_t *tree, size_t walk, const bench::WalkLiveness &w) {
+    const double from = w.click + w.longestGap.begin, to = w.click + w.longestGap.end;
+    std::wprintf(L"- worst stretch: %ls, walk %zu of its %s: %.1f ms, from %.1f to %.1f ms after the click "
+                 L"(first record at %.1f, last at %.1f ms); in it:",
+                 tree, walk + 1, "walks", w.longestGap.Ms(), w.longestGap.begin, w.longestGap.end, w.firstRecord,
+                 w.lastRecord);
+    std::vector<std::pair<std::string, std::pair<double, int>>> ours;
+    double total = 0;
+    for (const StepTimes::Step &step : w.steps) {
+        const double overlap = std::min(step.end, to) - std::max(step.begin, from);
+        if (overlap <= 0) continue;
+        auto it = std::find_if(ours.begin(), ours.end(), [&](const auto &o) { return o.first == step.name; });
+        if (it == ours.end()) it = ours.insert(ours.end(), {step.name, {0.0, 0}});
+        it->second.first += overlap;
+        ++it->second.second;
+        total += overlap;
     }
+    for (const auto &[name, time] : ours)
+        std::wprintf(L" %hs %.1f ms (%d),", name.c_str(), time.first, time.second);
+    std::wprintf(L" the rest (dispatching, the platform, the timer's own wait) %.1f ms\n", w.longestGap.Ms() - total);
+}
+
+// Ten single walks on each tree, then on the bigger one with a folder in its middle (as the
+// walk lists it) made slow, each pressed in the folder browser.
+void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, long media10k, long media100k,
+                   double bare10k, double bare100k) {
+    constexpr int kWalks = 10;
+    std::wprintf(L"\n| Add Dir in the folder browser, %d single walks | longest stretch without dispatching ms, "
+                 L"worst / median (best) | worst posted-marker latency ms, worst / median (best) | click to first "
+                 L"record ms, worst / median (best) | click to last record ms, median | Add Dir / bare walk, "
+                 L"median |\n|---|---|---|---|---|---|\n",
+                 kWalks);
+    struct Case { const wchar_t *name; std::wstring tree, slow; long media; double bare; };
+    const wchar_t *worstTree = nullptr;
+    size_t worstIndex = 0;
+    bench::WalkLiveness worst;
+    for (const Case &c : {Case{L"10,000 files", tree10k, L"", media10k, bare10k},
+                          Case{L"100,000 files", tree100k, L"", media100k, bare100k},
+                          Case{L"100,000 files, one folder 2 s slow", tree100k,
+                               L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*", media100k, 0}}) {
+        slowPattern = c.slow;
+        const std::vector<bench::WalkLiveness> walks = bench::BrowserWalks(c.tree, c.media, kWalks, SlowListing);
+        if (walks.empty()) {
+            std::wprintf(L"| %ls | the browser did not open, or a walk did not end | | | | |\n", c.name);
+            continue;
+        }
+        std::vector<double> gaps, markers, firsts, lasts;
+        for (size_t i = 0; i < walks.size(); ++i) {
+            const bench::WalkLiveness &w = walks[i];
+            gaps.push_back(w.longestGap.Ms());
+            markers.push_back(w.worstMarkerMs);
+            firsts.push_back(w.firstRecord);
+            lasts.push_back(w.lastRecord);
+            if (w.longestGap.Ms() > worst.longestGap.Ms()) {
+                worst = w;
+                worstTree = c.name;
+                worstIndex = i;
+            }
+        }
+        const double median = Median(lasts);
+        std::wprintf(L"| %ls | %ls | %ls | %ls | %.1f | %ls |\n", c.name, Spread(gaps).c_str(), Spread(markers).c_str(),
+                     Spread(firsts).c_str(), median,
+                     c.bare > 0 ? std::to_wstring(median / c.bare).substr(0, 4).c_str() : L"-");
+    }
+    if (worstTree) PrintStretch(worstTree, worstIndex, worst);
 }
 
 struct Row {
@@ -230,7 +233,7 @@ int wmain(int argc, wchar_t **argv) {
     if (rows.size() == 2)
         std::wprintf(L"\npeak working set growth from the 10,000- to the 100,000-file walk: %.2f MB\n",
                      rows[1].peakMB - rows[0].peakMB);
-    PrintLiveness(argv[1], argv[2], player);
+    PrintLiveness(argv[1], argv[2], rows[0].sent, rows[1].sent, rows[0].bare, rows[1].bare);
     if (!hotkey.empty()) {
         std::vector<double> sorted = hotkey;
         std::sort(sorted.begin(), sorted.end());

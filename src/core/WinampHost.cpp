@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include "win32/StepTimes.h"
 
 namespace WinampHost {
 bool ToAnsi(std::wstring_view path, std::string &out) {
@@ -63,6 +64,7 @@ bool ExtensionList::Contains(std::wstring_view extension) const {
 }
 
 ExtensionList AskExtensions(HWND player) {
+    const StepTimes::Timed step("press: the player's extension list");
     const LRESULT answer = SendMessageA(player, WM_WA_IPC, 0, IPC_GET_EXTLIST);
     if (!answer) return {};
     const auto block = reinterpret_cast<HGLOBAL>(answer);

@@ -18,6 +18,7 @@
 #include "win32/Clock.h"
 #include "win32/Module.h"
 #include "win32/ModuleThread.h"
+#include "win32/StepTimes.h"
 #include "folders/UnreadableNotice.h"
 #include "folders/WalkChannel.h"
 #include "folders/modDirhoardEx.h"
@@ -134,6 +135,7 @@ public:
     void Finish(bool stopped) {
         if (finished_) return;
         finished_ = true;
+        const StepTimes::Timed step("end");
         // First of all: nothing more is queued or posted, and the worker's waits end.
         channel_->Stop();
         ClearRecord();
@@ -195,6 +197,7 @@ private:
     void Turn() {
         pending_ = false;
         if (finished_) return;
+        const StepTimes::Timed step("turn");
         if (!IsWindow(player_) || QuitPosted()) return Finish(true);
         const double end = NowMs() + kTurnMs;
         WalkChannel::Taken taken = WalkChannel::Taken::Batch;
@@ -228,6 +231,7 @@ private:
     }
 
     void Progress() {
+        const StepTimes::Timed step("progress");
         shownAt_ = NowMs();
         observer_.Progress(sent_, channel_->Folder());
     }
@@ -298,6 +302,7 @@ LRESULT CALLBACK ResumeFilter(int code, WPARAM wParam, LPARAM lParam) {
 
 bool StartWalk(WalkRequest request, WalkObserver &observer) {
     if (Running()) return false;
+    const StepTimes::Timed step("press: the walk's window, hook and worker");
     auto walk = std::make_shared<Walk>(request, observer);
     if (!walk->Open()) return false;
     current = walk;

@@ -7,6 +7,7 @@
 #include "win32/Handles.h"
 #include "win32/Barrier.h"
 #include "win32/Module.h"
+#include "win32/StepTimes.h"
 #include "win32/Subclass.h"
 #include "core/Settings.h"
 #include "core/WinampHost.h"
@@ -193,6 +194,7 @@ void RefreshCursor() {
 
 // While the walk runs the dialog stays live, but neither "Add Dir" nor the check box works.
 void SetWalking(HWND dialog, bool walking) {
+    const StepTimes::Timed step(walking ? "press: the dialog's controls" : "end: the dialog's controls");
     HWND addDir = GetDlgItem(dialog, IDOK);
     const HWND focus = GetFocus();
     if (walking && (focus == addDir || focus == hWndRecurseCheck)) {

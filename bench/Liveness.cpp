@@ -1,0 +1,184 @@
+#include "Liveness.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <thread>
+#include "win32/Clock.h"
+#include "core/Settings.h"
+#include "core/modGlobalDefinitions.h"
+#include "folders/modDirhoardEx.h"
+
+namespace bench {
+namespace {
+constexpr UINT_PTR kProbeTimer = 7;
+constexpr UINT kMarker = WM_APP + 20;
+constexpr UINT kRunHere = WM_APP + 21;
+constexpr DWORD kWalkDeadlineMs = 120000;
+
+struct Marker {
+    WPARAM index;
+    double at;
+};
+
+// What the player's thread saw. Written there only; read once the browser has closed.
+struct Seen {
+    long media = 0;
+    std::atomic<long> copies{0};
+    std::vector<double> ticks, firstRecords, lastRecords;
+    std::vector<Marker> markersTaken;
+} seen;
+
+LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const double now = Clock::NowMs();
+    switch (message) {
+    case WM_COPYDATA: {
+        const long n = ++seen.copies;
+        if ((n - 1) % seen.media == 0) seen.firstRecords.push_back(now);
+        if (n % seen.media == 0) seen.lastRecords.push_back(now);
+        return TRUE;
+    }
+    case WM_TIMER:
+        if (wParam != kProbeTimer) break;
+        seen.ticks.push_back(now);
+        return 0;
+    case kMarker: seen.markersTaken.push_back({wParam, now}); return 0;
+    case kRunHere: (*reinterpret_cast<const std::function<void()> *>(lParam))(); return 0;
+    case WM_USER:
+        // The real player's answer: the kinds it plays, then an empty entry and some slack.
+        if (lParam == 292 && wParam != 1) {
+            static const char list[] = "DHM\0";
+            HGLOBAL block = GlobalAlloc(GPTR, sizeof list + 1024);
+            if (block) std::memcpy(block, list, sizeof list);
+            return reinterpret_cast<LRESULT>(block);
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakePlayer() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PlayerProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DirhoardExBenchPlayer";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"live player", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+}
+
+bool WaitFor(const std::function<bool()> &done, DWORD ms) {
+    const double deadline = Clock::NowMs() + ms;
+    while (!done()) {
+        if (Clock::NowMs() > deadline) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// The longest stretch between the timer's ticks in [from, to], the edges included.
+Stretch LongestGap(const std::vector<double> &ticks, double from, double to) {
+    Stretch longest;
+    double previous = from;
+    const auto consider = [&](double at) {
+        if (at - previous > longest.Ms()) longest = {previous - from, at - from};
+        previous = at;
+    };
+    for (double tick : ticks)
+        if (tick > from && tick <= to) consider(tick);
+    consider(to);
+    return longest;
+}
+}
+
+std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
+                                       modDirhoardEx::FindFirstFunction listing) {
+    std::vector<WalkLiveness> results;
+    if (media <= 0) return results;
+    HWND player = MakePlayer();
+    modGlobalDefinitions::hWndWinamp = player;
+    Settings::StorePath(root);
+    Settings::StoreRecurse(true);
+    seen.media = media;
+    seen.copies = 0;
+    seen.ticks.clear();
+    seen.firstRecords.clear();
+    seen.lastRecords.clear();
+    seen.markersTaken.clear();
+    std::vector<StepTimes::Step> steps;
+    std::vector<double> clicks;
+    std::vector<Marker> markersPosted;
+    std::atomic<bool> driving{true}, ok{false};
+
+    // A user: opens nothing (the player's thread does), clicks "Add Dir" once the previous walk
+    // is over, then "Finish".
+    std::thread user([&] {
+        HWND dialog = nullptr, addDir = nullptr;
+        WaitFor([&] { return (dialog = FindWindowW(L"#32770", L"Dirhoard +")) != nullptr; }, 20000);
+        WaitFor([&] { return dialog && (addDir = FindWindowExW(dialog, nullptr, L"Button", L"Add Dir")) != nullptr; },
+                20000);
+        if (addDir) {
+            // Whatever the tree shows, "Add Dir" adds this folder.
+            const std::function<void()> select = [&] {
+                const size_t n = std::min(root.size(), modDirhoardEx::kPathChars - 1);
+                std::copy_n(root.c_str(), n, modDirhoardEx::SelectedPath);
+                modDirhoardEx::SelectedPath[n] = L'\0';
+            };
+            SendMessageW(player, kRunHere, 0, reinterpret_cast<LPARAM>(&select));
+            bool all = true;
+            for (int i = 0; i < walks && all; ++i) {
+                all = WaitFor([&] { return IsWindowEnabled(addDir) != FALSE; }, kWalkDeadlineMs);
+                if (!all) break;
+                clicks.push_back(Clock::NowMs());
+                DWORD_PTR answer = 0;
+                SendMessageTimeoutW(addDir, BM_CLICK, 0, 0, SMTO_NORMAL, kWalkDeadlineMs, &answer);
+                all = WaitFor([&] { return seen.copies >= (i + 1) * media; }, kWalkDeadlineMs) &&
+                      WaitFor([&] { return IsWindowEnabled(addDir) != FALSE; }, kWalkDeadlineMs);
+            }
+            ok = all;
+        }
+        driving = false;
+        if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    // Another program's thread, posting the player a marker every 10 ms.
+    std::thread poster([&] {
+        for (WPARAM index = 0; driving; ++index) {
+            markersPosted.push_back({index, Clock::NowMs()});
+            PostMessageW(player, kMarker, index, 0);
+            Sleep(10);
+        }
+    });
+
+    SetTimer(player, kProbeTimer, 10, nullptr);
+    StepTimes::KeepIn(&steps);
+    modDirhoardEx::ShowFolderBrowser(listing);
+    StepTimes::KeepIn(nullptr);
+    KillTimer(player, kProbeTimer);
+    user.join();
+    poster.join();
+    MSG msg;
+    while (PeekMessageW(&msg, player, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    DestroyWindow(player);
+    if (!ok || seen.lastRecords.size() < clicks.size() || seen.firstRecords.size() < clicks.size()) return results;
+
+    for (size_t i = 0; i < clicks.size(); ++i) {
+        WalkLiveness walk;
+        walk.click = clicks[i];
+        const double last = seen.lastRecords[i];
+        walk.firstRecord = seen.firstRecords[i] - walk.click;
+        walk.lastRecord = last - walk.click;
+        walk.sent = media;
+        walk.longestGap = LongestGap(seen.ticks, walk.click, last);
+        for (const Marker &posted : markersPosted) {
+            if (posted.at < walk.click || posted.at > last) continue;
+            for (const Marker &taken : seen.markersTaken)
+                if (taken.index == posted.index) walk.worstMarkerMs = std::max(walk.worstMarkerMs, taken.at - posted.at);
+        }
+        for (const StepTimes::Step &step : steps)
+            if (step.end > walk.click && step.begin < last) walk.steps.push_back(step);
+        results.push_back(std::move(walk));
+    }
+    return results;
+}
+}

@@ -1,0 +1,31 @@
+#pragma once
+// How live the player's thread stays while "Add Dir" runs, walk by walk: pressed in the real
+// folder browser, with a 10 ms timer of the player's and a thread posting it a marker every
+// 10 ms, from the click to the last record, the press and the end included.
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "folders/Listing.h"
+#include "win32/StepTimes.h"
+
+namespace bench {
+struct Stretch {
+    double begin = 0, end = 0;  // ms after the click
+    double Ms() const { return end - begin; }
+};
+
+struct WalkLiveness {
+    double click = 0;             // Clock::NowMs() of the click
+    double firstRecord = 0;       // ms after the click
+    double lastRecord = 0;        // ms after the click
+    Stretch longestGap;           // between the timer's ticks, the click and the last record
+    double worstMarkerMs = 0;     // from a marker's post to its dispatch
+    long sent = 0;
+    std::vector<StepTimes::Step> steps;  // ours, on the player's thread, during the walk
+};
+
+// `walks` presses of "Add Dir" on `root`, each waited for to its end; `media` is how many
+// records one walk sends. Empty when the browser did not open or a walk did not end.
+std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
+                                       modDirhoardEx::FindFirstFunction listing = FindFirstFileExW);
+}
