@@ -9,6 +9,7 @@ constexpr UINT kWaIpc = WM_USER;
 constexpr WPARAM kGetWnd = 1;       // which window: 1 is the playlist
 constexpr LPARAM kIpcGetWnd = 260;
 constexpr LPARAM kIpcGetExtList = 292;
+constexpr WPARAM kExtListFilter = 1;  // wParam of 292: the open-dialog filter instead of the list
 }
 
 bool PlayerWindow::Create(HINSTANCE instance) {
@@ -62,8 +63,9 @@ LRESULT CALLBACK PlayerWindow::Proc(HWND window, UINT message, WPARAM wParam, LP
     case WM_DESTROY: return self->OnDestroy();
     case kWaIpc:
         if (wParam == kGetWnd && lParam == kIpcGetWnd) return reinterpret_cast<LRESULT>(self->list_);
-        if (wParam == 0 && lParam == kIpcGetExtList && self->answersExtensions_)
-            return reinterpret_cast<LRESULT>(FileAssociations::ExtensionListBlock());
+        if (lParam == kIpcGetExtList && self->answersExtensions_)
+            return reinterpret_cast<LRESULT>(wParam == kExtListFilter ? FileAssociations::OpenFilterBlock()
+                                                                      : FileAssociations::ExtensionListBlock());
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

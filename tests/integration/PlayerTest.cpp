@@ -70,15 +70,15 @@ public:
         return found;
     }
     DWORD Id() const { return info_.dwProcessId; }
-    // The extension list the player answers with, read out of its memory; nothing for a 0 answer.
-    std::optional<std::string> ExtensionList(HWND player) const {
-        const auto block = reinterpret_cast<const char *>(SendMessageW(player, WM_USER, 0, 292));
+    // The first `size` bytes of the block the player answers the extension-list query with,
+    // read out of its memory; nothing for a 0 answer.
+    std::optional<std::string> ExtensionAnswer(HWND player, WPARAM wParam, size_t size) const {
+        const auto block = reinterpret_cast<const char *>(SendMessageW(player, WM_USER, wParam, 292));
         if (!block) return std::nullopt;
-        char bytes[512] = {};
+        std::string bytes(size, '\x7F');
         SIZE_T read = 0;
-        ReadProcessMemory(info_.hProcess, block, bytes, sizeof bytes, &read);
-        std::string list(bytes, read);
-        return list.substr(0, list.find(std::string(2, '\0')) + 2);
+        ReadProcessMemory(info_.hProcess, block, bytes.data(), size, &read);
+        return bytes.substr(0, read);
     }
     // Whether the process has this DLL (a full path) loaded.
     bool HasLoaded(const std::wstring &file) const {
@@ -153,13 +153,17 @@ TEST(StandInPlayer, RegistersItsMediaTypesAndListsWhatItPlays) {
     clean(FileAssociations::kProgId);
     clean(FileAssociations::kOtherProgId);
     for (const wchar_t *extension : FileAssociations::kExtensions) clean(extension);
-    const std::string list("MP3\0MP2\0OGG\0FLAC\0WAV\0WMA\0M4A\0AAC\0MID\0MOD\0VOC\0AIFF\0\0", 51);
+    const std::string list = std::string("MP3\0MP2\0OGG\0FLAC\0WAV\0WMA\0M4A\0AAC\0MID\0MOD\0VOC\0AIFF\0\0", 51) +
+                             std::string(1024, '\0');
+    const std::string patterns = "*.MP3;*.MP2;*.OGG;*.FLAC;*.WAV;*.WMA;*.M4A;*.AAC;*.MID;*.MOD;*.VOC;*.AIFF";
+    const std::string filter = "All supported types (" + patterns + ")" + '\0' + patterns + '\0' + "All files (*.*)" +
+                               '\0' + "*.*" + '\0' + '\0';
     struct Case {
         const wchar_t *options, *description;
-        std::optional<std::string> list;
+        bool answers;
     };
-    for (const Case &c : {Case{L"", L"Winamp media file", list}, Case{L"--other-default", L"VLC media file", list},
-                          Case{L"--older", L"Winamp media file", std::nullopt}}) {
+    for (const Case &c : {Case{L"", L"Winamp media file", true}, Case{L"--other-default", L"VLC media file", true},
+                          Case{L"--older", L"Winamp media file", false}}) {
         const std::wstring m3u = TempFile(L"dirhoard-types-test.m3u");
         PlayerProcess process(m3u, test::BesideThisProgram(L"Winamp.exe"), c.options);
         ASSERT_TRUE(process.started_);
@@ -173,7 +177,13 @@ TEST(StandInPlayer, RegistersItsMediaTypesAndListsWhatItPlays) {
         SHFILEINFOW info{};
         SHGetFileInfoW(L"notes.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
         EXPECT_STRNE(info.szTypeName, L"Winamp media file");
-        EXPECT_EQ(process.ExtensionList(player), c.list) << c.options;
+        // wParam 1 asks for the open dialog's filter; any other for the list, a kilobyte of zeros after it.
+        for (WPARAM wParam : {0, 1, 2}) {
+            const std::string &answer = wParam == 1 ? filter : list;
+            EXPECT_EQ(process.ExtensionAnswer(player, wParam, answer.size()),
+                      c.answers ? std::optional<std::string>(answer) : std::nullopt)
+                << c.options << " wParam " << wParam;
+        }
         PostMessageW(player, WM_CLOSE, 0, 0);
         EXPECT_EQ(process.Wait(), 0u);
         DeleteFileW(m3u.c_str());

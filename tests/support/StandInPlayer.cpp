@@ -1,17 +1,19 @@
 #include "StandInPlayer.h"
 
 #include <algorithm>
+#include "FileAssociations.h"
 
 namespace test {
 namespace {
 constexpr wchar_t kClass[] = L"Winamp v1.x";
 }
 
-const std::string StandInPlayer::kExtensionBlock("MP3\0MP2\0OGG\0FLAC\0WAV\0M4A\0\0", 26);
+const std::string StandInPlayer::kExtensionBlock = std::string("MP3\0MP2\0OGG\0FLAC\0WAV\0M4A\0\0", 26) +
+                                                   std::string(FileAssociations::kExtensionListSlack, '\0');
 
 std::function<LRESULT()> StandInPlayer::Block(std::string bytes) {
     return [bytes] {
-        HGLOBAL block = GlobalAlloc(GMEM_FIXED, bytes.size());
+        HGLOBAL block = GlobalAlloc(GPTR, bytes.size());
         if (block) std::copy(bytes.begin(), bytes.end(), static_cast<char *>(block));
         return reinterpret_cast<LRESULT>(block);
     };

@@ -24,10 +24,11 @@ struct PlayFile {
 class StandInPlayer {
 public:
     static constexpr LRESULT kPlaylistAnswer = 0x1234ABC;
-    // Its answer to the extension-list query: what the real player's input plugins play.
+    // Its answer to the extension-list query: what the real player's input plugins play,
+    // followed by the kilobyte of zero bytes the player leaves after its list.
     static const std::string kExtensionBlock;
-    // The answer is a block allocated with GlobalAlloc and holding `bytes`, as the real
-    // player gives it; the caller frees it.
+    // The answer is a block allocated with GlobalAlloc(GPTR) and holding `bytes` exactly, as
+    // the real player gives it; the caller frees it.
     static std::function<LRESULT()> Block(std::string bytes);
 
     StandInPlayer();
