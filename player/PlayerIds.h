@@ -4,7 +4,9 @@
 
 namespace Player {
 inline constexpr wchar_t kClass[] = L"Winamp v1.x";
-inline constexpr wchar_t kTitle[] = L"DirhoardEx stand-in player";
+// The caption until a file is added; then the file's title and kCaptionEnd.
+inline constexpr wchar_t kTitle[] = L"Winamp 5.92";
+inline constexpr wchar_t kCaptionEnd[] = L" - Winamp";
 inline constexpr UINT kExit = 1;
 // "Configure" of the n-th loaded plugin is command kConfigureFirst + n.
 inline constexpr UINT kConfigureFirst = 1000;
@@ -12,4 +14,9 @@ inline constexpr UINT kConfigureFirst = 1000;
 inline constexpr UINT kUninstallFirst = 2000;
 // Beside Winamp.exe: the plugins to delete at the next start (see Removal.h).
 inline constexpr wchar_t kRemovalList[] = L"Plugins to remove.txt";
+// Exit codes besides 0: the window could not be made, the playlist not written, and a
+// play-file record without its terminating zero within cbData was refused.
+inline constexpr int kExitNoWindow = 1;
+inline constexpr int kExitPlaylistNotWritten = 2;
+inline constexpr int kExitRefusedRecords = 3;
 }

@@ -1,5 +1,6 @@
 #include "PlayerWindow.h"
 
+#include <cstdio>
 #include "FileAssociations.h"
 #include "PlayerIds.h"
 #include "Playlist.h"
@@ -86,10 +87,17 @@ LRESULT PlayerWindow::OnSize(int width, int height) {
 }
 
 LRESULT PlayerWindow::OnCopyData(const COPYDATASTRUCT *record) {
-    if (!record) return FALSE;
+    if (!record || !Playlist::IsPlayFile(*record)) return FALSE;
     auto path = Playlist::DecodePlayFile(*record);
-    if (!path) return FALSE;
+    if (!path) {
+        ++refused_;
+        fprintf(stderr, "Winamp: refused a play-file record (dwData %lu, cbData %lu): no terminating zero within cbData\n",
+                static_cast<unsigned long>(record->dwData), static_cast<unsigned long>(record->cbData));
+        fflush(stderr);
+        return FALSE;
+    }
     SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path->c_str()));
+    SetWindowTextW(window_, (Playlist::Title(*path) + Player::kCaptionEnd).c_str());
     paths_.push_back(std::move(*path));
     return TRUE;
 }

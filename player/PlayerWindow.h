@@ -1,6 +1,7 @@
 #pragma once
-// The stand-in player's main window ("Winamp v1.x"): a playlist list box as its playlist
-// window, play-file records appended to it, and a menu to configure or uninstall plugins or exit.
+// The stand-in player's main window ("Winamp v1.x"), a Unicode window: a playlist list box as its
+// playlist window, play-file records appended to it and the last one's title in its caption,
+// and a menu to configure or uninstall plugins or exit.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ public:
     // Adds "Configure" per loaded plugin, and "Uninstall" where the plugin offers it.
     void ListPlugins();
     const std::vector<std::wstring> &Paths() const { return paths_; }
+    // Play-file records refused for want of their terminating zero within cbData.
+    size_t Refused() const { return refused_; }
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -35,4 +38,5 @@ private:
     HWND list_ = nullptr;
     HMENU pluginMenu_ = nullptr;
     std::vector<std::wstring> paths_;
+    size_t refused_ = 0;
 };

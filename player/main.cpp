@@ -4,8 +4,10 @@
 //   --playlist FILE   FILE receives the playlist as M3U on exit
 //   --older           a player that does not answer the extension-list query
 //   --other-default   another program opens the media kinds, as the user chose in Windows
+// The exit code is 0, or one of Player::kExit... (PlayerIds.h).
 #include <windows.h>
 #include <shellapi.h>
+#include <cstdio>
 #include <string>
 
 #include "FileAssociations.h"
@@ -37,6 +39,16 @@ Arguments ReadArguments() {
     LocalFree(argv);
     return arguments;
 }
+
+// What ends every run: the playlist written if asked, refused records reported.
+int Finish(const Arguments &arguments, const PlayerWindow &player) {
+    if (!arguments.playlist.empty() && !Playlist::WriteM3u(arguments.playlist, player.Paths()))
+        return Player::kExitPlaylistNotWritten;
+    if (player.Refused() == 0) return 0;
+    fprintf(stderr, "Winamp: %lu play-file record(s) refused: no terminating zero within cbData\n",
+            static_cast<unsigned long>(player.Refused()));
+    return Player::kExitRefusedRecords;
+}
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
@@ -46,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     Plugins plugins(ProgramFolder() + L"\\" + Player::kRemovalList);
     plugins.RemovePending();
     PlayerWindow player(plugins, !arguments.older);
-    if (!player.Create(instance)) return 1;
+    if (!player.Create(instance)) return Player::kExitNoWindow;
     plugins.Load(ProgramFolder() + L"\\Plugins", player.Window());
     player.ListPlugins();
 
@@ -56,6 +68,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         DispatchMessageW(&msg);
     }
     plugins.Unload();
-    if (!arguments.playlist.empty() && !Playlist::WriteM3u(arguments.playlist, player.Paths())) return 2;
-    return 0;
+    return Finish(arguments, player);
 }

@@ -111,34 +111,58 @@ LRESULT SendRecord(HWND player, ULONG_PTR command, const void *data, DWORD bytes
     SendMessageTimeoutW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), SMTO_NORMAL, 5000, &result);
     return static_cast<LRESULT>(result);
 }
+
+std::string Bytes(const std::wstring &text) {
+    return std::string(reinterpret_cast<const char *>(text.data()), text.size() * sizeof(wchar_t));
+}
 }
 
-TEST(StandInPlayer, AppendsAnsiAndWideRecordsToItsPlaylistAndWritesM3uOnExit) {
+// The player reads a record up to its terminating zero whatever cbData says; the stand-in
+// refuses one without it within cbData, so that the sender's fault shows in its exit code.
+TEST(StandInPlayer, AppendsWellEndedRecordsShowsTheLastTitleAndRefusesTheRest) {
+    using namespace std::string_literals;
     const std::wstring m3u = TempFile(L"dirhoard-player-test.m3u");
     DeleteFileW(m3u.c_str());
     PlayerProcess process(m3u);
     ASSERT_TRUE(process.started_);
     HWND player = process.Window();
     ASSERT_NE(player, nullptr) << "no \"Winamp v1.x\" window";
+    EXPECT_TRUE(IsWindowUnicode(player));
 
     HWND list = reinterpret_cast<HWND>(SendMessageW(player, WM_USER, 1, 260));
     wchar_t cls[32] = {};
     GetClassNameW(list, cls, 32);
     EXPECT_EQ(std::wstring(cls), L"ListBox") << "the playlist window answers the window query";
 
-    const char ansi[] = "C:\\Music\\one.mp3";
-    const wchar_t wide[] = L"C:\\Music\\\x03A9\x03BC\x03AD\x03B3\x03B1.ogg";
-    EXPECT_EQ(SendRecord(player, 100, ansi, sizeof ansi), TRUE);
-    EXPECT_EQ(SendRecord(player, 1100, wide, sizeof wide), TRUE);
-    EXPECT_EQ(SendRecord(player, 7, ansi, sizeof ansi), FALSE) << "other commands are not play-file records";
-    const char unterminated[] = {'C', ':', '\\', 'x', '.', 'w', 'a', 'v'};
-    EXPECT_EQ(SendRecord(player, 100, unterminated, sizeof unterminated), TRUE) << "read no further than cbData";
+    // Greek and Japanese: outside the ANSI code page.
+    const std::wstring outside = L"C:\\Music\\\x03A9\x03BC\x03AD\x03B3\x03B1 \x039E \x6771\x4EAC.ogg";
+    struct Record {
+        ULONG_PTR command;
+        std::string bytes;  // cbData is their count
+        LRESULT answer;
+        const wchar_t *caption;
+    };
+    const Record records[] = {
+        {100, "C:\\Music\\one.mp3\0"s, TRUE, L"one - Winamp"},
+        {1100, Bytes(outside + L'\0'), TRUE, L"\x03A9\x03BC\x03AD\x03B3\x03B1 \x039E \x6771\x4EAC - Winamp"},
+        {7, "C:\\Music\\two.mp3\0"s, FALSE, nullptr},  // not a play-file record
+        {100, "C:\\x.wav"s, FALSE, nullptr},
+        {1100, Bytes(L"C:\\x.wav"), FALSE, nullptr},
+        {100, "C:\\y.wav\0after the end"s, TRUE, L"y - Winamp"},
+    };
+    std::wstring caption = Player::kTitle;
+    for (const Record &r : records) {
+        EXPECT_EQ(SendRecord(player, r.command, r.bytes.data(), static_cast<DWORD>(r.bytes.size())), r.answer)
+            << r.command << " of " << r.bytes.size() << " bytes";
+        if (r.caption) caption = r.caption;
+        EXPECT_EQ(test::WindowText(player), caption) << r.command << " of " << r.bytes.size() << " bytes";
+    }
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
 
     PostMessageW(player, WM_CLOSE, 0, 0);
-    ASSERT_EQ(process.Wait(), 0u);
-    EXPECT_EQ(ReadWhole(m3u), "#EXTM3U\r\nC:\\Music\\one.mp3\r\nC:\\Music\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1.ogg\r\n"
-                             "C:\\x.wav\r\n");
+    ASSERT_EQ(process.Wait(), static_cast<DWORD>(Player::kExitRefusedRecords));
+    EXPECT_EQ(ReadWhole(m3u), "#EXTM3U\r\nC:\\Music\\one.mp3\r\nC:\\Music\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 "
+                             "\xCE\x9E \xE6\x9D\xB1\xE4\xBA\xAC.ogg\r\nC:\\y.wav\r\n");
     DeleteFileW(m3u.c_str());
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// A stand-in for the player's main window: records every message it gets, answers the
-// window query with a known number and keeps the play-file records it is sent.
+// A stand-in for the player's main window, a Unicode window: records every message it gets,
+// answers the window query with a known number and keeps the play-file records it is sent,
+// the last one's title in its caption as the player shows it. A play-file record without its
+// terminating zero within cbData, which the player would read past, fails the running test.
 #include <windows.h>
 #include <cstdint>
 #include <functional>
@@ -18,7 +20,7 @@ struct PlayFile {
     ULONG_PTR command;     // 100 (ANSI) or 1100 (UTF-16)
     DWORD bytes;           // cbData as sent
     std::wstring path;     // decoded
-    std::string ansi;      // the bytes as sent, for ANSI records (terminator excluded)
+    std::string ansi;      // the bytes as sent, for ANSI records (up to the terminator)
 };
 
 class StandInPlayer {
