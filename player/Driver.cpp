@@ -7,6 +7,8 @@
 //   PlayerDriver enabled WINDOW BUTTON SECONDS  the button is (again) enabled
 //   PlayerDriver command WINDOW ID          posts WM_COMMAND ID (a menu item)
 //   PlayerDriver close WINDOW               posts WM_CLOSE
+//   PlayerDriver logoff WINDOW              ends the session for its program, as at Windows logoff:
+//                                           WM_QUERYENDSESSION, then WM_ENDSESSION if it agrees
 //   PlayerDriver list WINDOW                prints the window's child controls
 //   PlayerDriver caption WINDOW             prints the window's caption (UTF-8), as WM_GETTEXT reads it
 //   PlayerDriver resolve PATH...            prints each path's long form (UTF-8), or fails
@@ -153,9 +155,26 @@ int Hold(const std::wstring &dll, double seconds) {
     return window ? 0 : Fail(L"no window");
 }
 
+// A program may end itself inside WM_ENDSESSION, as Windows would end it after: no answer then.
+int Logoff(HWND window) {
+    DWORD_PTR agreed = 0;
+    if (!SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs, &agreed))
+        return Fail(L"no answer to WM_QUERYENDSESSION within 30 s");
+    if (!agreed) return Fail(L"the window refused to end the session");
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs, &ignored))
+        return 0;
+    const ULONGLONG deadline = GetTickCount64() + kSendTimeoutMs;
+    while (IsWindow(window)) {
+        if (GetTickCount64() >= deadline) return Fail(L"no answer to WM_ENDSESSION within 30 s");
+        Sleep(50);
+    }
+    return 0;
+}
+
 int Run(const std::vector<std::wstring> &args) {
     if (args.size() < 2)
-        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|list|caption|resolve|hold ...");
+        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|logoff|list|caption|resolve|hold ...");
     const std::wstring &verb = args[0];
     if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
     if (verb == L"hold") return Hold(args[1], args.size() > 2 ? _wtof(args[2].c_str()) : 10);
@@ -172,6 +191,7 @@ int Run(const std::vector<std::wstring> &args) {
     HWND window = Find(selector);
     if (!window) return Fail(L"no window \"" + args[1] + L"\"");
     if (verb == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (verb == L"logoff") return Logoff(window);
     if (verb == L"caption") {
         PrintUtf8(TextOf(window) + L"\n");
         return 0;

@@ -60,7 +60,8 @@ LRESULT CALLBACK PlayerWindow::Proc(HWND window, UINT message, WPARAM wParam, LP
     case WM_SIZE: return self->OnSize(LOWORD(lParam), HIWORD(lParam));
     case WM_COPYDATA: return self->OnCopyData(reinterpret_cast<const COPYDATASTRUCT *>(lParam));
     case WM_COMMAND: return self->OnCommand(LOWORD(wParam));
-    case WM_CLOSE: return self->OnClose();
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: return self->OnEndSession(wParam != FALSE);
     case WM_DESTROY: return self->OnDestroy();
     case kWaIpc:
         if (wParam == kGetWnd && lParam == kIpcGetWnd) return reinterpret_cast<LRESULT>(self->list_);
@@ -69,6 +70,7 @@ LRESULT CALLBACK PlayerWindow::Proc(HWND window, UINT message, WPARAM wParam, LP
                                                                       : FileAssociations::ExtensionListBlock());
         return 0;
     }
+    // WM_CLOSE destroys the window, as the player's close handler does.
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -114,10 +116,10 @@ LRESULT PlayerWindow::OnCommand(WORD id) {
     return 0;
 }
 
-// Plugins stop while the window they may have hooked still exists.
-LRESULT PlayerWindow::OnClose() {
+LRESULT PlayerWindow::OnEndSession(bool ending) {
+    if (!ending) return 0;
     plugins_.Quit();
-    DestroyWindow(window_);
+    if (onEndSession) onEndSession();
     return 0;
 }
 

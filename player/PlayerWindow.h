@@ -3,6 +3,7 @@
 // playlist window, play-file records appended to it and the last one's title in its caption,
 // and a menu to configure or uninstall plugins or exit.
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 #include "Plugins.h"
@@ -14,6 +15,9 @@ public:
     PlayerWindow(const PlayerWindow &) = delete;
     PlayerWindow &operator=(const PlayerWindow &) = delete;
 
+    // The close box destroys the window and ends the loop; the plugins quit after that, in
+    // the caller's hands. At the end of the session they quit here, with the window alive,
+    // and then `onEndSession` runs (Winamp.exe ends its process there, as Windows does).
     bool Create(HINSTANCE instance);
     HWND Window() const { return window_; }
     // Adds "Configure" per loaded plugin, and "Uninstall" where the plugin offers it.
@@ -21,6 +25,7 @@ public:
     const std::vector<std::wstring> &Paths() const { return paths_; }
     // Play-file records refused for want of their terminating zero within cbData.
     size_t Refused() const { return refused_; }
+    std::function<void()> onEndSession;
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -28,7 +33,7 @@ private:
     LRESULT OnSize(int width, int height);
     LRESULT OnCopyData(const COPYDATASTRUCT *record);
     LRESULT OnCommand(WORD id);
-    LRESULT OnClose();
+    LRESULT OnEndSession(bool ending);
     LRESULT OnDestroy();
 
     Plugins &plugins_;

@@ -68,22 +68,18 @@ Plugins::Uninstalled Plugins::Uninstall(size_t index, HWND parent) {
         return plugin.removing ? Uninstalled::AtNextStart : Uninstalled::Kept;
     }
     if (answer != GenUninstallNow) return Uninstalled::Kept;
-    if (plugin.running && plugin.header->quit) plugin.header->quit();
+    Stop(plugin);
     FreeLibrary(plugin.module);
     if (!DeleteFileW(plugin.file.c_str())) Removal::Schedule(removalList_, plugin.file);
     loaded_.erase(loaded_.begin() + static_cast<std::ptrdiff_t>(index));
     return Uninstalled::Now;
 }
 
-void Plugins::Quit() {
-    for (auto &plugin : loaded_) {
-        if (plugin.running && plugin.header->quit) plugin.header->quit();
-        plugin.running = false;
-    }
+void Plugins::Stop(Loaded &plugin) {
+    if (plugin.running && plugin.header->quit) plugin.header->quit();
+    plugin.running = false;
 }
 
-void Plugins::Unload() {
-    Quit();
-    for (auto &plugin : loaded_) FreeLibrary(plugin.module);
-    loaded_.clear();
+void Plugins::Quit() {
+    for (auto plugin = loaded_.rbegin(); plugin != loaded_.rend(); ++plugin) Stop(*plugin);
 }

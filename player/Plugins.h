@@ -1,7 +1,8 @@
 #pragma once
 // The player's general-purpose plugins: every gen_*.dll in a folder, loaded, started with
 // init once the main window exists, configured on request, uninstalled on request and
-// stopped with quit.
+// stopped with quit. As in the player, a plugin that started stays loaded until the process
+// ends, unless its uninstall asks to go at once.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -14,7 +15,6 @@ public:
     explicit Plugins(std::wstring removalList = L"") : removalList_(std::move(removalList)) {}
     Plugins(const Plugins &) = delete;
     Plugins &operator=(const Plugins &) = delete;
-    ~Plugins() { Unload(); }
 
     // Deletes what an uninstall left for this start: call before anything is loaded.
     void RemovePending() const;
@@ -33,10 +33,9 @@ public:
     Uninstalled Uninstall(size_t index, HWND parent);
     bool RemovedAtNextStart(size_t index) const { return loaded_.at(index).removing; }
 
-    // quit for each plugin, in loading order; safe to call twice.
+    // quit for each started plugin, in the reverse order of loading; safe to call twice.
+    // Nothing is unloaded.
     void Quit();
-    // Frees the libraries; call when the main window is gone (plugins may sit in its procedure chain).
-    void Unload();
 
 private:
     struct Loaded {
@@ -47,6 +46,7 @@ private:
         bool removing;
     };
     void Start(const std::wstring &file, HWND player);
+    static void Stop(Loaded &plugin);
     std::wstring removalList_;
     std::vector<Loaded> loaded_;
 };

@@ -59,6 +59,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     plugins.RemovePending();
     PlayerWindow player(plugins, !arguments.older);
     if (!player.Create(instance)) return Player::kExitNoWindow;
+    // At the end of the session Windows ends the process once the window has answered.
+    player.onEndSession = [&] { ExitProcess(static_cast<UINT>(Finish(arguments, player))); };
     plugins.Load(ProgramFolder() + L"\\Plugins", player.Window());
     player.ListPlugins();
 
@@ -67,6 +69,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    plugins.Unload();
+    // The window is gone; only now do the plugins quit, the last loaded first.
+    plugins.Quit();
     return Finish(arguments, player);
 }

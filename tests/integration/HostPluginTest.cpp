@@ -63,9 +63,10 @@ bool Contains(const std::wstring &text, const std::wstring &part) { return text.
 class HostPlugin : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(player.Create(GetModuleHandleW(nullptr))); }
+    // The player's own order: the window goes, then the plugins quit; they stay loaded.
     void TearDown() override {
         if (IsWindow(player.Window())) DestroyWindow(player.Window());
-        plugins.Unload();
+        plugins.Quit();
         test::ForgetDeletionsAtReboot(tree.Root());
     }
     // The host in the player's Plugins folder, and `server` (a built file) beside it as

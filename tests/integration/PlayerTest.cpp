@@ -241,7 +241,74 @@ bool Answers(HWND player) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(player, WM_USER, 1, 260, SMTO_NORMAL, 5000, &result) && result != 0;
 }
+
+// What the test plugins (copies of gen_other.dll) tell of their lives; the file's name
+// reaches them through the player's environment.
+class PluginLog {
+public:
+    explicit PluginLog(const std::wstring &file) : file_(file) {
+        SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", file.c_str());
+    }
+    ~PluginLog() { SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", nullptr); }
+    PluginLog(const PluginLog &) = delete;
+    PluginLog &operator=(const PluginLog &) = delete;
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        const std::string text = ReadWhole(file_);
+        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+
+private:
+    std::wstring file_;
+};
+
+// The logoff pair Windows sends; the player ends itself inside the second, so no answer comes.
+void LogOff(HWND player) {
+    DWORD_PTR agreed = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(player, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &agreed));
+    EXPECT_EQ(agreed, TRUE);
+    SendMessageTimeoutW(player, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, nullptr);
 }
+}
+
+// Closed, the window goes first and the plugins quit after it; at logoff they quit while it is
+// still there. Either way the last loaded quits first, and none is unloaded before the end.
+TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
+    struct Case {
+        const char *how;
+        void (*end)(HWND player);
+        const char *quit;
+    };
+    const Case cases[] = {
+        {"closed", [](HWND player) { PostMessageW(player, WM_CLOSE, 0, 0); }, "quit, window gone"},
+        {"logoff", LogOff, "quit, window alive"},
+    };
+    for (const Case &c : cases) {
+        PlayerFolder folder;
+        for (const wchar_t *name : {L"gen_a.dll", L"gen_b.dll"}) test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, name);
+        const PluginLog log(folder.tree.Path(L"plugins.log"));
+        PlayerProcess process(folder.playlist, folder.program);
+        ASSERT_TRUE(process.started_);
+        HWND player = process.Window();
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+        c.end(player);
+        EXPECT_EQ(process.Wait(), 0u) << c.how;
+
+        // The folder's listing decides which loads first; the process's end unloads both in any order.
+        std::vector<std::string> lines = log.Lines();
+        ASSERT_EQ(lines.size(), 6u) << c.how << ": " << testing::PrintToString(lines);
+        const std::string first = lines[0].substr(0, lines[0].find(' '));
+        const std::string second = first == "gen_a.dll" ? "gen_b.dll" : "gen_a.dll";
+        std::sort(lines.begin() + 4, lines.end());
+        EXPECT_EQ(lines, (std::vector<std::string>{first + " init", second + " init", second + " " + c.quit,
+                                                   first + " " + c.quit, "gen_a.dll ends loaded", "gen_b.dll ends loaded"}))
+            << c.how;
+    }
+}
+
 
 TEST(StandInPlayer, UnloadsAndDeletesAtOnceAPluginThatAsksToGoAtOnce) {
     PlayerFolder folder;
