@@ -53,19 +53,14 @@ void Plugins::Configure(size_t index) const {
     if (plugin.running && plugin.header->config) plugin.header->config();
 }
 
-bool Plugins::CanUninstall(size_t index) const {
-    const auto &plugin = loaded_.at(index);
-    return !plugin.removing && GetProcAddress(plugin.module, GenUninstallEntryName) != nullptr;
-}
-
 Plugins::Uninstalled Plugins::Uninstall(size_t index, HWND parent) {
     if (!CanUninstall(index)) return Uninstalled::Kept;
     auto &plugin = loaded_.at(index);
     auto entry = reinterpret_cast<GenUninstallEntry>(GetProcAddress(plugin.module, GenUninstallEntryName));
-    const int answer = entry(plugin.module, parent, 0);
+    const int answer = entry ? entry(plugin.module, parent, 0) : GenUninstallAtNextStart;
     if (answer == GenUninstallAtNextStart) {
         plugin.removing = Removal::Schedule(removalList_, plugin.file);
-        return plugin.removing ? Uninstalled::AtNextStart : Uninstalled::Kept;
+        return plugin.removing ? Uninstalled::Restart : Uninstalled::Kept;
     }
     if (answer != GenUninstallNow) return Uninstalled::Kept;
     Stop(plugin);

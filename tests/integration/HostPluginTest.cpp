@@ -81,10 +81,11 @@ protected:
         plugins.Load(folder, player.Window());
         return boxes.Boxes();
     }
-    // "Uninstall" from the player's list, answered by `answer`; the boxes shown.
+    // "Uninstall" from the player's preferences once the player's own question is answered
+    // yes, the host's questions answered by `answer`; the boxes the host showed.
     std::vector<test::CaughtBox> Uninstall(test::BoxCatcher::Answer answer, Plugins::Uninstalled expected) {
         test::BoxCatcher boxes(L"DirhoardEx", std::move(answer));
-        EXPECT_EQ(plugins.Uninstall(0, player.Window()), expected);
+        EXPECT_EQ(plugins.Uninstall(0, player.Preferences()), expected);
         return boxes.Boxes();
     }
     static int Yes(const std::wstring &) { return IDYES; }
@@ -175,7 +176,7 @@ TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderNeitherWinsNorIsRemovedByUni
     EXPECT_TRUE(Loaded(serverFile)) << "the DLL beside the host wins";
     EXPECT_FALSE(Loaded(old)) << "the registered copy of another folder is never loaded";
 
-    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::AtNextStart).size(), 2u) << "confirm, keep the settings";
+    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::Restart).size(), 2u) << "confirm, keep the settings";
     EXPECT_EQ(test::RegisteredFile(), old) << "another copy's registration is that copy's to remove";
     EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J") << "kept, as the user chose";
     EXPECT_EQ(test::RunRegsvr32(true, old), 0u);
@@ -198,7 +199,7 @@ TEST_F(HostPlugin, UninstallAsksFirstThenRemovesRegistrationAndDllStopsAndForget
     EXPECT_TRUE(plugins.CanUninstall(0)) << "still offered";
 
     const auto boxes = Uninstall([](const std::wstring &text) { return text.rfind(L"Keep", 0) == 0 ? IDNO : IDYES; },
-                                 Plugins::Uninstalled::AtNextStart);
+                                 Plugins::Uninstalled::Restart);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(Contains(boxes[0].text, L"the player removes gen_dirhoardex.dll when it next starts")) << boxes[0].text;
     EXPECT_EQ(boxes[1].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[1].text;
@@ -216,7 +217,7 @@ TEST_F(HostPlugin, UninstallAsksFirstThenRemovesRegistrationAndDllStopsAndForget
     EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J')) << "the plugin let its hotkey go";
     UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(Removal::Pending(removalList), std::vector<std::wstring>{host});
-    EXPECT_TRUE(plugins.RemovedAtNextStart(0));
+    EXPECT_TRUE(plugins.RemovedAtRestart(0));
     EXPECT_FALSE(plugins.CanUninstall(0));
 }
 
@@ -228,7 +229,7 @@ TEST_F(HostPlugin, UninstallTellsWhichFileItCouldNotRemove) {
     FileHandle held(CreateFileW(serverFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
 
-    const auto boxes = Uninstall(Yes, Plugins::Uninstalled::AtNextStart);
+    const auto boxes = Uninstall(Yes, Plugins::Uninstalled::Restart);
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2].text.rfind(L"Dirhoard+ is uninstalled, but not everything could be removed:\n\n" + serverFile +
                                       L"\nis in use and could not be removed (error 32: ",

@@ -1,9 +1,11 @@
 // The stand-in player program run as its own process, as the demo and a user run it: its
-// window answers the playlist query, play-file records fill the playlist, --playlist writes
-// M3U on exit, it registers its media types at start, and it uninstalls plugins: at once, or
-// at its next start for one that hooks its window, as the host does.
+// Unicode window answers the playlist query, well-ended play-file records fill the playlist and
+// its caption, --playlist writes M3U on exit, it registers its media types at start and lists
+// them as the player does, its plugins quit after its window is gone (with it alive at logoff),
+// and it uninstalls plugins as the player does: at once, or with a restart that deletes them.
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <shellapi.h>
 #include <gtest/gtest.h>
 
@@ -50,10 +52,28 @@ public:
         STARTUPINFOW si{sizeof si};
         started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_);
     }
+    // The process `parent` started, once there is one.
+    static DWORD StartedBy(DWORD parent) {
+        DWORD id = 0;
+        test::PollUntil([&] {
+            KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+            PROCESSENTRY32W entry{sizeof entry};
+            for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+                if (entry.th32ParentProcessID == parent) id = entry.th32ProcessID;
+            return id != 0;
+        });
+        return id;
+    }
+    explicit PlayerProcess(DWORD id) {
+        info_.dwProcessId = id;
+        info_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE,
+                                     FALSE, id);
+        started_ = info_.hProcess != nullptr;
+    }
     ~PlayerProcess() {
         if (!started_) return;
         if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 9);
-        CloseHandle(info_.hThread);
+        if (info_.hThread) CloseHandle(info_.hThread);
         CloseHandle(info_.hProcess);
     }
     // Its main window, once it exists.
@@ -242,14 +262,18 @@ bool Answers(HWND player) {
     return SendMessageTimeoutW(player, WM_USER, 1, 260, SMTO_NORMAL, 5000, &result) && result != 0;
 }
 
-// What the test plugins (copies of gen_other.dll) tell of their lives; the file's name
-// reaches them through the player's environment.
+// What the test plugins (copies of gen_other.dll) tell of their lives, and their answer to an
+// uninstall; both reach the player through its environment.
 class PluginLog {
 public:
-    explicit PluginLog(const std::wstring &file) : file_(file) {
+    explicit PluginLog(const std::wstring &file, const wchar_t *uninstallAnswer = L"1") : file_(file) {
         SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", file.c_str());
+        SetEnvironmentVariableW(L"DIRHOARD_UNINSTALL_ANSWER", uninstallAnswer);
     }
-    ~PluginLog() { SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", nullptr); }
+    ~PluginLog() {
+        SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", nullptr);
+        SetEnvironmentVariableW(L"DIRHOARD_UNINSTALL_ANSWER", nullptr);
+    }
     PluginLog(const PluginLog &) = delete;
     PluginLog &operator=(const PluginLog &) = delete;
     std::vector<std::string> Lines() const {
@@ -309,28 +333,66 @@ TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
     }
 }
 
-
-TEST(StandInPlayer, UnloadsAndDeletesAtOnceAPluginThatAsksToGoAtOnce) {
-    PlayerFolder folder;
-    const std::wstring plugin = test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, L"gen_other.dll");
-    PlayerProcess process(folder.playlist, folder.program);
-    ASSERT_TRUE(process.started_);
-    HWND player = process.Window();
-    ASSERT_NE(player, nullptr);
-    ASSERT_TRUE(test::PollUntil([&] { return process.HasLoaded(plugin); })) << "the plugin was not loaded";
-
-    PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
-    EXPECT_TRUE(test::PollUntil([&] { return !test::FileExists(plugin); })) << "not deleted while the player runs";
-    EXPECT_FALSE(process.HasLoaded(plugin));
-    EXPECT_TRUE(Answers(player)) << "the player goes on";
-    EXPECT_FALSE(test::FileExists(folder.removalList)) << "nothing is left for the next start";
-    PostMessageW(player, WM_CLOSE, 0, 0);
-    EXPECT_EQ(process.Wait(), 0u);
+// The player asks first, then the plugin, from its preferences window. 0 (also what a plugin
+// without the entry counts as): it restarts, and the new process deletes the file before it
+// loads plugins; 1: quit, unloaded and deleted at once; anything else: nothing.
+TEST(StandInPlayer, UninstallAsksFirstThenCarriesOutThePluginsAnswer) {
+    struct Case {
+        const char *what;
+        int question;
+        const wchar_t *answer;
+        std::vector<std::string> log;
+        bool restarts, deleted;
+    };
+    const Case cases[] = {
+        {"declined", IDNO, L"1", {"init", "quit, window gone", "ends loaded"}, false, false},
+        {"1: at once", IDYES, L"1", {"init", "uninstall from Winamp Preferences", "quit, window alive", "freed"}, false,
+         true},
+        {"2: kept", IDYES, L"2", {"init", "uninstall from Winamp Preferences", "quit, window gone", "ends loaded"}, false,
+         false},
+        {"0: with a restart", IDYES, L"0",
+         {"init", "uninstall from Winamp Preferences", "quit, window gone", "ends loaded"}, true, true},
+    };
+    for (const Case &c : cases) {
+        PlayerFolder folder;
+        const std::wstring plugin = test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, L"gen_other.dll");
+        const PluginLog log(folder.tree.Path(L"plugins.log"), c.answer);
+        PlayerProcess first(folder.playlist, folder.program);
+        ASSERT_TRUE(first.started_);
+        HWND player = first.Window();
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(Answers(player)) << "the player did not finish starting";
+        std::vector<test::CaughtBox> questions;
+        {
+            test::BoxCatcher catcher(Player::kQuestionTitle, [&](const std::wstring &) { return c.question; }, first.Id());
+            PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
+            EXPECT_TRUE(test::PollUntil([&] { return !catcher.Boxes().empty(); })) << c.what << ": no question";
+            // Answered and gone, so what follows comes after the uninstall command was handled.
+            EXPECT_TRUE(test::PollUntil([&] { return !test::WaitForMessageBox(Player::kQuestionTitle, nullptr, 0, first.Id()); }));
+            questions = catcher.Boxes();
+        }
+        EXPECT_EQ(questions, (std::vector<test::CaughtBox>{{L"Uninstall the plug-in \"Another plugin\"?", true}})) << c.what;
+        std::unique_ptr<PlayerProcess> restarted;
+        if (c.restarts) {
+            EXPECT_EQ(first.Wait(), 0u) << c.what;
+            restarted = std::make_unique<PlayerProcess>(PlayerProcess::StartedBy(first.Id()));
+        }
+        PlayerProcess &running = restarted ? *restarted : first;
+        player = running.Window();
+        ASSERT_TRUE(Answers(player)) << c.what << ": the player goes on, or the new one started";
+        PostMessageW(player, WM_CLOSE, 0, 0);
+        EXPECT_EQ(running.Wait(), 0u) << c.what;
+        EXPECT_EQ(test::FileExists(plugin), !c.deleted) << c.what;
+        EXPECT_FALSE(test::FileExists(folder.removalList)) << c.what;
+        std::vector<std::string> expected;
+        for (const std::string &line : c.log) expected.push_back("gen_other.dll " + line);
+        EXPECT_EQ(log.Lines(), expected) << c.what;
+    }
 }
 
-// The host's own uninstall, as a user does it: "Uninstall" in the player, yes, keep the
-// settings; the player restarts. Then nothing of the plugin is loaded, registered or left
-// in Plugins but the renamed DirhoardEx.dll that the system deletes when it next starts.
+// The host's own uninstall, as a user does it: "Uninstall" in the player, yes to the player
+// and to the host; the player restarts. Then nothing of the plugin is loaded, registered or
+// left in Plugins but the renamed DirhoardEx.dll that the system deletes when it next starts.
 TEST(StandInPlayer, AfterUninstallingTheHostAndARestartNothingOfItIsLoadedOrRegistered) {
     PlayerFolder folder;
     const std::wstring host = test::CopyBuilt(L"gen_dirhoardex.dll", folder.plugins);
@@ -338,42 +400,36 @@ TEST(StandInPlayer, AfterUninstallingTheHostAndARestartNothingOfItIsLoadedOrRegi
     ASSERT_EQ(test::RunRegsvr32(false, server), 0u);  // as the setup program does
     test::RegistryCleaner settings{HKEY_CURRENT_USER, test::kSettingsKey};
     test::SetSetting(L"Config", L"HotKey", L"J");
-    {
-        PlayerProcess first(folder.playlist, folder.program);
-        ASSERT_TRUE(first.started_);
-        HWND player = first.Window();
-        ASSERT_NE(player, nullptr);
-        ASSERT_TRUE(test::PollUntil([&] { return first.HasLoaded(server); })) << "the plugin did not start";
+    PlayerProcess first(folder.playlist, folder.program);
+    ASSERT_TRUE(first.started_);
+    HWND player = first.Window();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(test::PollUntil([&] { return first.HasLoaded(server); })) << "the plugin did not start";
 
-        std::vector<test::CaughtBox> boxes;
-        {
-            test::BoxCatcher catcher(L"DirhoardEx", [](const std::wstring &) { return IDYES; }, first.Id());
-            PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
-            // The host has answered once the player lists it for removal.
-            EXPECT_TRUE(test::PollUntil([&] { return !Removal::Pending(folder.removalList).empty(); }));
-            boxes = catcher.Boxes();
-        }
-        EXPECT_EQ(boxes.size(), 2u) << "confirm, keep the settings; nothing failed";
-        EXPECT_EQ(Removal::Pending(folder.removalList), std::vector<std::wstring>{host});
-        EXPECT_EQ(test::RegisteredFile(), L"");
-        EXPECT_TRUE(Answers(player)) << "the player goes on";
-        PostMessageW(player, WM_CLOSE, 0, 0);
-        EXPECT_EQ(first.Wait(), 0u);
-    }
+    std::vector<test::CaughtBox> boxes;
     {
-        PlayerProcess second(folder.playlist, folder.program);
-        ASSERT_TRUE(second.started_);
-        HWND player = second.Window();
-        ASSERT_NE(player, nullptr);
-        ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
-        EXPECT_FALSE(test::FileExists(host)) << "the player deletes the host at its next start";
-        EXPECT_FALSE(second.HasLoaded(host));
-        EXPECT_FALSE(second.HasLoaded(server));
-        EXPECT_FALSE(second.HasLoaded(server + L".removed"));
-        EXPECT_FALSE(test::FileExists(folder.removalList));
-        PostMessageW(player, WM_CLOSE, 0, 0);
-        EXPECT_EQ(second.Wait(), 0u);
+        const auto yes = [](const std::wstring &) { return IDYES; };
+        test::BoxCatcher question(Player::kQuestionTitle, yes, first.Id());
+        test::BoxCatcher catcher(L"DirhoardEx", yes, first.Id());
+        PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
+        // The host has answered once the player lists it for removal; then the player restarts.
+        EXPECT_TRUE(test::PollUntil([&] { return !Removal::Pending(folder.removalList).empty(); }));
+        EXPECT_EQ(first.Wait(), 0u);
+        boxes = catcher.Boxes();
     }
+    EXPECT_EQ(boxes.size(), 2u) << "confirm, keep the settings; nothing failed";
+    PlayerProcess second(PlayerProcess::StartedBy(first.Id()));
+    ASSERT_TRUE(second.started_) << "the player did not restart";
+    player = second.Window();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+    EXPECT_FALSE(test::FileExists(host)) << "the restarted player deletes the host";
+    EXPECT_FALSE(second.HasLoaded(host));
+    EXPECT_FALSE(second.HasLoaded(server));
+    EXPECT_FALSE(second.HasLoaded(server + L".removed"));
+    EXPECT_FALSE(test::FileExists(folder.removalList));
+    PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(second.Wait(), 0u);
     EXPECT_EQ(test::RegisteredFile(), L"");
     EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, L"DirhoardEx.clsDirhoardEx"));
     EXPECT_EQ(folder.PluginFiles(), std::vector<std::wstring>{L"DirhoardEx.dll.removed"});
