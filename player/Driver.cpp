@@ -174,7 +174,8 @@ int Logoff(HWND window) {
 
 int Run(const std::vector<std::wstring> &args) {
     if (args.size() < 2)
-        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|logoff|list|caption|resolve|hold ...");
+        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|logoff|list|caption|resolve|"
+                    L"hold ...");
     const std::wstring &verb = args[0];
     if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
     if (verb == L"hold") return Hold(args[1], args.size() > 2 ? _wtof(args[2].c_str()) : 10);

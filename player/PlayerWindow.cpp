@@ -108,7 +108,8 @@ LRESULT PlayerWindow::OnCopyData(const COPYDATASTRUCT *record) {
     auto path = Playlist::DecodePlayFile(*record);
     if (!path) {
         ++refused_;
-        fprintf(stderr, "Winamp: refused a play-file record (dwData %lu, cbData %lu): no terminating zero within cbData\n",
+        fprintf(stderr,
+                "Winamp: refused a play-file record (dwData %lu, cbData %lu): no terminating zero within cbData\n",
                 static_cast<unsigned long>(record->dwData), static_cast<unsigned long>(record->cbData));
         fflush(stderr);
         return FALSE;

@@ -58,7 +58,8 @@ public:
         test::PollUntil([&] {
             KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
             PROCESSENTRY32W entry{sizeof entry};
-            for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+            for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+                 more = Process32NextW(snapshot.Get(), &entry))
                 if (entry.th32ParentProcessID == parent) id = entry.th32ProcessID;
             return id != 0;
         });
@@ -262,31 +263,20 @@ bool Answers(HWND player) {
     return SendMessageTimeoutW(player, WM_USER, 1, 260, SMTO_NORMAL, 5000, &result) && result != 0;
 }
 
-// What the test plugins (copies of gen_other.dll) tell of their lives, and their answer to an
-// uninstall; both reach the player through its environment.
-class PluginLog {
-public:
-    explicit PluginLog(const std::wstring &file, const wchar_t *uninstallAnswer = L"1") : file_(file) {
-        SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", file.c_str());
-        SetEnvironmentVariableW(L"DIRHOARD_UNINSTALL_ANSWER", uninstallAnswer);
-    }
-    ~PluginLog() {
-        SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", nullptr);
-        SetEnvironmentVariableW(L"DIRHOARD_UNINSTALL_ANSWER", nullptr);
-    }
-    PluginLog(const PluginLog &) = delete;
-    PluginLog &operator=(const PluginLog &) = delete;
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        const std::string text = ReadWhole(file_);
-        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
-    }
-
-private:
-    std::wstring file_;
-};
+// The test plugins (copies of gen_other.dll) log what happens to them to `file` and answer an
+// uninstall with `answer`, both told through the environment the player inherits; each test
+// runs in a process of its own. The lines logged.
+void LogPlugins(const std::wstring &file, const wchar_t *answer = L"1") {
+    SetEnvironmentVariableW(L"DIRHOARD_PLUGIN_LOG", file.c_str());
+    SetEnvironmentVariableW(L"DIRHOARD_UNINSTALL_ANSWER", answer);
+}
+std::vector<std::string> Logged(const std::wstring &file) {
+    std::vector<std::string> lines;
+    const std::string text = ReadWhole(file);
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
 
 // The logoff pair Windows sends; the player ends itself inside the second, so no answer comes.
 void LogOff(HWND player) {
@@ -311,8 +301,10 @@ TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
     };
     for (const Case &c : cases) {
         PlayerFolder folder;
-        for (const wchar_t *name : {L"gen_a.dll", L"gen_b.dll"}) test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, name);
-        const PluginLog log(folder.tree.Path(L"plugins.log"));
+        for (const wchar_t *name : {L"gen_a.dll", L"gen_b.dll"})
+            test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, name);
+        const std::wstring log = folder.tree.Path(L"plugins.log");
+        LogPlugins(log);
         PlayerProcess process(folder.playlist, folder.program);
         ASSERT_TRUE(process.started_);
         HWND player = process.Window();
@@ -322,14 +314,15 @@ TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
         EXPECT_EQ(process.Wait(), 0u) << c.how;
 
         // The folder's listing decides which loads first; the process's end unloads both in any order.
-        std::vector<std::string> lines = log.Lines();
+        std::vector<std::string> lines = Logged(log);
         ASSERT_EQ(lines.size(), 6u) << c.how << ": " << testing::PrintToString(lines);
         const std::string first = lines[0].substr(0, lines[0].find(' '));
         const std::string second = first == "gen_a.dll" ? "gen_b.dll" : "gen_a.dll";
         std::sort(lines.begin() + 4, lines.end());
-        EXPECT_EQ(lines, (std::vector<std::string>{first + " init", second + " init", second + " " + c.quit,
-                                                   first + " " + c.quit, "gen_a.dll ends loaded", "gen_b.dll ends loaded"}))
-            << c.how;
+        const std::vector<std::string> expected = {first + " init", second + " init", second + " " + c.quit,
+                                                   first + " " + c.quit, "gen_a.dll ends loaded",
+                                                   "gen_b.dll ends loaded"};
+        EXPECT_EQ(lines, expected) << c.how;
     }
 }
 
@@ -339,24 +332,23 @@ TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
 TEST(StandInPlayer, UninstallAsksFirstThenCarriesOutThePluginsAnswer) {
     struct Case {
         const char *what;
-        int question;
         const wchar_t *answer;
         std::vector<std::string> log;
         bool restarts, deleted;
     };
     const Case cases[] = {
-        {"declined", IDNO, L"1", {"init", "quit, window gone", "ends loaded"}, false, false},
-        {"1: at once", IDYES, L"1", {"init", "uninstall from Winamp Preferences", "quit, window alive", "freed"}, false,
+        {"1: at once", L"1", {"init", "uninstall from Winamp Preferences", "quit, window alive", "freed"}, false,
          true},
-        {"2: kept", IDYES, L"2", {"init", "uninstall from Winamp Preferences", "quit, window gone", "ends loaded"}, false,
+        {"2: kept", L"2", {"init", "uninstall from Winamp Preferences", "quit, window gone", "ends loaded"}, false,
          false},
-        {"0: with a restart", IDYES, L"0",
+        {"0: with a restart", L"0",
          {"init", "uninstall from Winamp Preferences", "quit, window gone", "ends loaded"}, true, true},
     };
     for (const Case &c : cases) {
         PlayerFolder folder;
         const std::wstring plugin = test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, L"gen_other.dll");
-        const PluginLog log(folder.tree.Path(L"plugins.log"), c.answer);
+        const std::wstring log = folder.tree.Path(L"plugins.log");
+        LogPlugins(log, c.answer);
         PlayerProcess first(folder.playlist, folder.program);
         ASSERT_TRUE(first.started_);
         HWND player = first.Window();
@@ -364,14 +356,16 @@ TEST(StandInPlayer, UninstallAsksFirstThenCarriesOutThePluginsAnswer) {
         ASSERT_TRUE(Answers(player)) << "the player did not finish starting";
         std::vector<test::CaughtBox> questions;
         {
-            test::BoxCatcher catcher(Player::kQuestionTitle, [&](const std::wstring &) { return c.question; }, first.Id());
+            test::BoxCatcher catcher(Player::kQuestionTitle, [](const std::wstring &) { return IDYES; }, first.Id());
             PostMessageW(player, WM_COMMAND, Player::kUninstallFirst, 0);
             EXPECT_TRUE(test::PollUntil([&] { return !catcher.Boxes().empty(); })) << c.what << ": no question";
             // Answered and gone, so what follows comes after the uninstall command was handled.
-            EXPECT_TRUE(test::PollUntil([&] { return !test::WaitForMessageBox(Player::kQuestionTitle, nullptr, 0, first.Id()); }));
+            EXPECT_TRUE(test::PollUntil(
+                [&] { return !test::WaitForMessageBox(Player::kQuestionTitle, nullptr, 0, first.Id()); }));
             questions = catcher.Boxes();
         }
-        EXPECT_EQ(questions, (std::vector<test::CaughtBox>{{L"Uninstall the plug-in \"Another plugin\"?", true}})) << c.what;
+        EXPECT_EQ(questions, (std::vector<test::CaughtBox>{{L"Uninstall the plug-in \"Another plugin\"?", true}}))
+            << c.what;
         std::unique_ptr<PlayerProcess> restarted;
         if (c.restarts) {
             EXPECT_EQ(first.Wait(), 0u) << c.what;
@@ -386,7 +380,7 @@ TEST(StandInPlayer, UninstallAsksFirstThenCarriesOutThePluginsAnswer) {
         EXPECT_FALSE(test::FileExists(folder.removalList)) << c.what;
         std::vector<std::string> expected;
         for (const std::string &line : c.log) expected.push_back("gen_other.dll " + line);
-        EXPECT_EQ(log.Lines(), expected) << c.what;
+        EXPECT_EQ(Logged(log), expected) << c.what;
     }
 }
 
