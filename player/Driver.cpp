@@ -7,7 +7,10 @@
 //   PlayerDriver enabled WINDOW BUTTON SECONDS  the button is (again) enabled
 //   PlayerDriver command WINDOW ID          posts WM_COMMAND ID (a menu item)
 //   PlayerDriver close WINDOW               posts WM_CLOSE
+//   PlayerDriver logoff WINDOW              ends the session for its program, as at Windows logoff:
+//                                           WM_QUERYENDSESSION, then WM_ENDSESSION if it agrees
 //   PlayerDriver list WINDOW                prints the window's child controls
+//   PlayerDriver caption WINDOW             prints the window's caption (UTF-8), as WM_GETTEXT reads it
 //   PlayerDriver resolve PATH...            prints each path's long form (UTF-8), or fails
 //   PlayerDriver hold DLL SECONDS           keeps DLL loaded, as another program using it would,
 //                                           while a window "holding NAME" is open (close ends it)
@@ -108,10 +111,19 @@ int Fail(const std::wstring &what) {
     return 1;
 }
 
+void PrintUtf8(const std::wstring &text) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                          nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
 // Short (8.3) components become the names they stand for, as the file system resolves them.
 int Resolve(const std::vector<std::wstring> &paths) {
     int status = 0;
-    std::string out;
+    std::wstring out;
     for (const auto &path : paths) {
         wchar_t full[4 * MAX_PATH];
         const DWORD n = GetLongPathNameW(path.c_str(), full, 4 * MAX_PATH);
@@ -119,13 +131,9 @@ int Resolve(const std::vector<std::wstring> &paths) {
             status = Fail(L"does not resolve: " + path);
             continue;
         }
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, full, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, full, static_cast<int>(n), utf8.data(), bytes, nullptr, nullptr);
-        out += utf8 + "\n";
+        out += std::wstring(full, n) + L"\n";
     }
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+    PrintUtf8(out);
     return status;
 }
 
@@ -147,9 +155,27 @@ int Hold(const std::wstring &dll, double seconds) {
     return window ? 0 : Fail(L"no window");
 }
 
+// A program may end itself inside WM_ENDSESSION, as Windows would end it after: no answer then.
+int Logoff(HWND window) {
+    DWORD_PTR agreed = 0;
+    if (!SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs, &agreed))
+        return Fail(L"no answer to WM_QUERYENDSESSION within 30 s");
+    if (!agreed) return Fail(L"the window refused to end the session");
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs, &ignored))
+        return 0;
+    const ULONGLONG deadline = GetTickCount64() + kSendTimeoutMs;
+    while (IsWindow(window)) {
+        if (GetTickCount64() >= deadline) return Fail(L"no answer to WM_ENDSESSION within 30 s");
+        Sleep(50);
+    }
+    return 0;
+}
+
 int Run(const std::vector<std::wstring> &args) {
     if (args.size() < 2)
-        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|list|resolve|hold ...");
+        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|logoff|list|caption|resolve|"
+                    L"hold ...");
     const std::wstring &verb = args[0];
     if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
     if (verb == L"hold") return Hold(args[1], args.size() > 2 ? _wtof(args[2].c_str()) : 10);
@@ -166,6 +192,11 @@ int Run(const std::vector<std::wstring> &args) {
     HWND window = Find(selector);
     if (!window) return Fail(L"no window \"" + args[1] + L"\"");
     if (verb == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (verb == L"logoff") return Logoff(window);
+    if (verb == L"caption") {
+        PrintUtf8(TextOf(window) + L"\n");
+        return 0;
+    }
     if (verb == L"command" && args.size() > 2)
         return PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(_wtoi(args[2].c_str())), 0) ? 0 : 1;
     if (verb == L"list") {

@@ -1,6 +1,7 @@
 #include "FileAssociations.h"
 
 #include <algorithm>
+#include <vector>
 #include "win32/RegistryText.h"
 
 namespace FileAssociations {
@@ -19,17 +20,37 @@ void Register(bool otherIsDefault) {
     for (const wchar_t *extension : kExtensions) SetClass(extension, otherIsDefault ? kOtherProgId : kProgId);
 }
 
+namespace {
+HGLOBAL Block(const std::string &bytes, size_t slack = 0) {
+    HGLOBAL block = GlobalAlloc(GPTR, bytes.size() + slack);  // zeroed, so the slack is zero bytes
+    if (block) std::copy(bytes.begin(), bytes.end(), static_cast<char *>(block));
+    return block;
+}
+
+// Upper case, as the player's input plugins name them, each once.
+std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const wchar_t *extension : kExtensions) {
+        std::string name;
+        for (const wchar_t *c = extension + 1; *c; ++c)
+            name.push_back(static_cast<char>(*c >= L'a' && *c <= L'z' ? *c - L'a' + L'A' : *c));
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
+}
+}
+
 HGLOBAL ExtensionListBlock() {
     std::string list;
-    for (const wchar_t *extension : kExtensions) {
-        // Upper case, as the player's input plugins name them.
-        for (const wchar_t *c = extension + 1; *c; ++c)
-            list.push_back(static_cast<char>(*c >= L'a' && *c <= L'z' ? *c - L'a' + L'A' : *c));
-        list.push_back('\0');
-    }
+    for (const auto &name : Names()) list += name + '\0';
     list.push_back('\0');
-    HGLOBAL block = GlobalAlloc(GMEM_FIXED, list.size());
-    if (block) std::copy(list.begin(), list.end(), static_cast<char *>(block));
-    return block;
+    return Block(list, kExtensionListSlack);
+}
+
+HGLOBAL OpenFilterBlock() {
+    std::string patterns;
+    for (const auto &name : Names()) patterns += (patterns.empty() ? "*." : ";*.") + name;
+    return Block("All supported types (" + patterns + ")" + '\0' + patterns + '\0' + "All files (*.*)" + '\0' +
+                 "*.*" + '\0' + '\0');
 }
 }

@@ -19,7 +19,12 @@ inline constexpr wchar_t kOtherDescription[] = L"VLC media file";
 // then reports them.
 void Register(bool otherIsDefault = false);
 
-// The player's answer to IPC_GET_EXTLIST: its extensions without dots, each ended by a zero
-// byte, then an empty entry, in a block allocated with GlobalAlloc that the caller frees.
+// The player's answers to IPC_GET_EXTLIST, blocks allocated with GlobalAlloc(GPTR) that the
+// caller frees. The list (any wParam but 1): its extensions, upper case, without dots and
+// without duplicates, each ended by a zero byte, then an empty entry, then kExtensionListSlack
+// zero bytes. The filter (wParam 1): an open-dialog filter, pairs of description and
+// patterns, each ended by a zero byte, then an empty entry.
+inline constexpr size_t kExtensionListSlack = 1024;
 HGLOBAL ExtensionListBlock();
+HGLOBAL OpenFilterBlock();
 }

@@ -1,5 +1,7 @@
 #include "Playlist.h"
 
+#include <algorithm>
+
 namespace Playlist {
 namespace {
 std::wstring FromAnsi(const char *bytes, int count) {
@@ -20,20 +22,25 @@ std::string ToUtf8(const std::wstring &text) {
 
 std::optional<std::wstring> DecodePlayFile(const COPYDATASTRUCT &record) {
     if (!record.lpData) return std::nullopt;
-    if (record.dwData == 100 && record.cbData >= 1) {
+    if (record.dwData == kPlayFile) {
         const auto *bytes = static_cast<const char *>(record.lpData);
-        // Never read past what was sent, whether or not the sender ended it with a zero.
-        int count = 0;
-        while (static_cast<DWORD>(count) < record.cbData && bytes[count]) ++count;
-        return FromAnsi(bytes, count);
+        const auto *end = std::find(bytes, bytes + record.cbData, '\0');
+        if (end == bytes + record.cbData) return std::nullopt;
+        return FromAnsi(bytes, static_cast<int>(end - bytes));
     }
-    if (record.dwData == 1100 && record.cbData >= sizeof(wchar_t)) {
+    if (record.dwData == kPlayFileW) {
         const auto *chars = static_cast<const wchar_t *>(record.lpData);
-        size_t count = 0;
-        while (count < record.cbData / sizeof(wchar_t) && chars[count]) ++count;
-        return std::wstring(chars, count);
+        const auto *end = std::find(chars, chars + record.cbData / sizeof(wchar_t), L'\0');
+        if (end == chars + record.cbData / sizeof(wchar_t)) return std::nullopt;
+        return std::wstring(chars, end);
     }
     return std::nullopt;
+}
+
+std::wstring Title(const std::wstring &path) {
+    const size_t start = path.find_last_of(L"\\/") + 1;  // npos + 1 is 0
+    const size_t dot = path.find_last_of(L'.');
+    return path.substr(start, dot != std::wstring::npos && dot > start ? dot - start : std::wstring::npos);
 }
 
 bool WriteM3u(const std::wstring &file, const std::vector<std::wstring> &paths) {

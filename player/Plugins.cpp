@@ -53,37 +53,28 @@ void Plugins::Configure(size_t index) const {
     if (plugin.running && plugin.header->config) plugin.header->config();
 }
 
-bool Plugins::CanUninstall(size_t index) const {
-    const auto &plugin = loaded_.at(index);
-    return !plugin.removing && GetProcAddress(plugin.module, GenUninstallEntryName) != nullptr;
-}
-
 Plugins::Uninstalled Plugins::Uninstall(size_t index, HWND parent) {
     if (!CanUninstall(index)) return Uninstalled::Kept;
     auto &plugin = loaded_.at(index);
     auto entry = reinterpret_cast<GenUninstallEntry>(GetProcAddress(plugin.module, GenUninstallEntryName));
-    const int answer = entry(plugin.module, parent, 0);
+    const int answer = entry ? entry(plugin.module, parent, 0) : GenUninstallRestart;
     if (answer == GenUninstallRestart) {
         plugin.removing = Removal::Schedule(removalList_, plugin.file);
-        return plugin.removing ? Uninstalled::AtNextStart : Uninstalled::Kept;
+        return plugin.removing ? Uninstalled::Restart : Uninstalled::Kept;
     }
     if (answer != GenUninstallNow) return Uninstalled::Kept;
-    if (plugin.running && plugin.header->quit) plugin.header->quit();
+    Stop(plugin);
     FreeLibrary(plugin.module);
     if (!DeleteFileW(plugin.file.c_str())) Removal::Schedule(removalList_, plugin.file);
     loaded_.erase(loaded_.begin() + static_cast<std::ptrdiff_t>(index));
     return Uninstalled::Now;
 }
 
-void Plugins::Quit() {
-    for (auto &plugin : loaded_) {
-        if (plugin.running && plugin.header->quit) plugin.header->quit();
-        plugin.running = false;
-    }
+void Plugins::Stop(Loaded &plugin) {
+    if (plugin.running && plugin.header->quit) plugin.header->quit();
+    plugin.running = false;
 }
 
-void Plugins::Unload() {
-    Quit();
-    for (auto &plugin : loaded_) FreeLibrary(plugin.module);
-    loaded_.clear();
+void Plugins::Quit() {
+    for (auto plugin = loaded_.rbegin(); plugin != loaded_.rend(); ++plugin) Stop(*plugin);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The player's general-purpose plugins: every gen_*.dll in a folder, loaded, started with
 // init once the main window exists, configured on request, uninstalled on request and
-// stopped with quit.
+// stopped with quit. As in the player, a plugin that started stays loaded until the process
+// ends, unless its uninstall asks to go at once.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -9,12 +10,11 @@
 
 class Plugins {
 public:
-    // `removalList`: where uninstalled plugins wait for the next start (see Removal.h); none
-    // when empty, and then an uninstall that asks for the next start is not carried out.
+    // `removalList`: where uninstalled plugins wait for the restart (see Removal.h); none
+    // when empty, and then an uninstall that asks for a restart is not carried out.
     explicit Plugins(std::wstring removalList = L"") : removalList_(std::move(removalList)) {}
     Plugins(const Plugins &) = delete;
     Plugins &operator=(const Plugins &) = delete;
-    ~Plugins() { Unload(); }
 
     // Deletes what an uninstall left for this start: call before anything is loaded.
     void RemovePending() const;
@@ -25,18 +25,20 @@ public:
     std::wstring Description(size_t index) const;
     void Configure(size_t index) const;
 
-    // The plugin exports the uninstall entry and is not already on its way out.
-    bool CanUninstall(size_t index) const;
-    enum class Uninstalled { Kept, AtNextStart, Now };
-    // Asks the plugin to undo itself and carries out its answer; after Now the plugin is gone
-    // from the list (indices shift).
+    // Not already on its way out. A plugin without the uninstall entry can be uninstalled too:
+    // as if it had answered 0.
+    bool CanUninstall(size_t index) const { return !loaded_.at(index).removing; }
+    enum class Uninstalled { Kept, Restart, Now };
+    // Asks the plugin to undo itself, its questions owned by `parent` (the player's preferences
+    // window), and carries out its answer. 0: the file is listed for removal and the player
+    // must restart now (Restart). 1: quit, unloaded and deleted (Now; it is gone from the list
+    // and indices shift). Anything else: nothing (Kept).
     Uninstalled Uninstall(size_t index, HWND parent);
-    bool RemovedAtNextStart(size_t index) const { return loaded_.at(index).removing; }
+    bool RemovedAtRestart(size_t index) const { return loaded_.at(index).removing; }
 
-    // quit for each plugin, in loading order; safe to call twice.
+    // quit for each started plugin, in the reverse order of loading; safe to call twice.
+    // Nothing is unloaded.
     void Quit();
-    // Frees the libraries; call when the main window is gone (plugins may sit in its procedure chain).
-    void Unload();
 
 private:
     struct Loaded {
@@ -47,6 +49,7 @@ private:
         bool removing;
     };
     void Start(const std::wstring &file, HWND player);
+    static void Stop(Loaded &plugin);
     std::wstring removalList_;
     std::vector<Loaded> loaded_;
 };

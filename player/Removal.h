@@ -1,7 +1,7 @@
 #pragma once
-// Plugin files the player deletes when it next starts, before it loads any: a plugin that
-// hooks the player's window cannot be unloaded while the player runs. The list is a file of
-// its own, one full path a line (UTF-16).
+// Plugin files the player deletes when it restarts, before it loads any: a plugin that hooks
+// the player's window cannot be unloaded while the player runs, and a loaded DLL cannot be
+// deleted. The list is a file of its own, one full path a line (UTF-16).
 #include <string>
 #include <vector>
 

@@ -63,9 +63,10 @@ bool Contains(const std::wstring &text, const std::wstring &part) { return text.
 class HostPlugin : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(player.Create(GetModuleHandleW(nullptr))); }
+    // The player's own order: the window goes, then the plugins quit; they stay loaded.
     void TearDown() override {
         if (IsWindow(player.Window())) DestroyWindow(player.Window());
-        plugins.Unload();
+        plugins.Quit();
         test::ForgetDeletionsAtReboot(tree.Root());
     }
     // The host in the player's Plugins folder, and `server` (a built file) beside it as
@@ -80,10 +81,11 @@ protected:
         plugins.Load(folder, player.Window());
         return boxes.Boxes();
     }
-    // "Uninstall" from the player's list, answered by `answer`; the boxes shown.
+    // "Uninstall" from the player's preferences once the player's own question is answered
+    // yes, the host's questions answered by `answer`; the boxes the host showed.
     std::vector<test::CaughtBox> Uninstall(test::BoxCatcher::Answer answer, Plugins::Uninstalled expected) {
         test::BoxCatcher boxes(L"DirhoardEx", std::move(answer));
-        EXPECT_EQ(plugins.Uninstall(0, player.Window()), expected);
+        EXPECT_EQ(plugins.Uninstall(0, player.Preferences()), expected);
         return boxes.Boxes();
     }
     static int Yes(const std::wstring &) { return IDYES; }
@@ -174,7 +176,7 @@ TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderNeitherWinsNorIsRemovedByUni
     EXPECT_TRUE(Loaded(serverFile)) << "the DLL beside the host wins";
     EXPECT_FALSE(Loaded(old)) << "the registered copy of another folder is never loaded";
 
-    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::AtNextStart).size(), 1u) << "keep the settings";
+    EXPECT_EQ(Uninstall(Yes, Plugins::Uninstalled::Restart).size(), 1u) << "keep the settings";
     EXPECT_EQ(test::RegisteredFile(), old) << "another copy's registration is that copy's to remove";
     EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J") << "kept, as the user chose";
     EXPECT_EQ(test::RunRegsvr32(true, old), 0u);
@@ -194,7 +196,7 @@ TEST_P(HostPluginUninstall, AsksOnlyAboutTheSettingsThenRemovesRegistrationAndDl
     ASSERT_TRUE(plugins.CanUninstall(0));
 
     const auto boxes = Uninstall([&](const std::wstring &) { return keep ? IDYES : IDNO; },
-                                 Plugins::Uninstalled::AtNextStart);
+                                 Plugins::Uninstalled::Restart);
     ASSERT_EQ(boxes.size(), 1u) << "one question: the player asked the other";
     EXPECT_EQ(boxes[0].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[0].text;
     EXPECT_TRUE(Contains(boxes[0].text, L"The player then restarts to finish the uninstall")) << boxes[0].text;
@@ -215,7 +217,7 @@ TEST_P(HostPluginUninstall, AsksOnlyAboutTheSettingsThenRemovesRegistrationAndDl
     EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J')) << "the plugin let its hotkey go";
     UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(Removal::Pending(removalList), std::vector<std::wstring>{host});
-    EXPECT_TRUE(plugins.RemovedAtNextStart(0));
+    EXPECT_TRUE(plugins.RemovedAtRestart(0));
     EXPECT_FALSE(plugins.CanUninstall(0));
 }
 
@@ -230,7 +232,7 @@ TEST_F(HostPlugin, UninstallTellsWhichFileItCouldNotRemove) {
     FileHandle held(CreateFileW(serverFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
 
-    const auto boxes = Uninstall(Yes, Plugins::Uninstalled::AtNextStart);
+    const auto boxes = Uninstall(Yes, Plugins::Uninstalled::Restart);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text.rfind(L"Dirhoard+ is uninstalled, but not everything could be removed:\n\n" + serverFile +
                                       L"\nis in use and could not be removed (error 32: ",

@@ -1,17 +1,23 @@
 #include "StandInPlayer.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include "FileAssociations.h"
+#include "PlayerIds.h"
+#include "Playlist.h"
 
 namespace test {
 namespace {
 constexpr wchar_t kClass[] = L"Winamp v1.x";
 }
 
-const std::string StandInPlayer::kExtensionBlock("MP3\0MP2\0OGG\0FLAC\0WAV\0M4A\0\0", 26);
+const std::string StandInPlayer::kExtensionBlock = std::string("MP3\0MP2\0OGG\0FLAC\0WAV\0M4A\0\0", 26) +
+                                                   std::string(FileAssociations::kExtensionListSlack, '\0');
 
 std::function<LRESULT()> StandInPlayer::Block(std::string bytes) {
     return [bytes] {
-        HGLOBAL block = GlobalAlloc(GMEM_FIXED, bytes.size());
+        HGLOBAL block = GlobalAlloc(GPTR, bytes.size());
         if (block) std::copy(bytes.begin(), bytes.end(), static_cast<char *>(block));
         return reinterpret_cast<LRESULT>(block);
     };
@@ -59,13 +65,16 @@ LRESULT StandInPlayer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         offered_.push_back(cds->dwData);
         if (cds->dwData == 1100 && !takesWide) return FALSE;
         PlayFile file{cds->dwData, cds->cbData, {}, {}};
-        if (cds->dwData == 100 && cds->cbData > 0) {
-            file.ansi.assign(static_cast<const char *>(cds->lpData), cds->cbData - 1);
-            int n = MultiByteToWideChar(CP_ACP, 0, file.ansi.data(), static_cast<int>(file.ansi.size()), nullptr, 0);
-            file.path.resize(static_cast<size_t>(n));
-            MultiByteToWideChar(CP_ACP, 0, file.ansi.data(), static_cast<int>(file.ansi.size()), file.path.data(), n);
-        } else if (cds->dwData == 1100 && cds->cbData >= sizeof(wchar_t)) {
-            file.path.assign(static_cast<const wchar_t *>(cds->lpData), cds->cbData / sizeof(wchar_t) - 1);
+        if (Playlist::IsPlayFile(*cds)) {
+            auto path = Playlist::DecodePlayFile(*cds);
+            if (!path) {
+                ADD_FAILURE() << "the player got a play-file record without its terminating zero within cbData: "
+                              << "dwData " << cds->dwData << ", cbData " << cds->cbData;
+                return FALSE;
+            }
+            file.path = std::move(*path);
+            if (cds->dwData == Playlist::kPlayFile) file.ansi = static_cast<const char *>(cds->lpData);
+            SetWindowTextW(window_, (Playlist::Title(file.path) + Player::kCaptionEnd).c_str());
         }
         playlist_.push_back(std::move(file));
         if (onPlayFile) onPlayFile();

@@ -1,6 +1,8 @@
 #pragma once
-// A stand-in for the player's main window: records every message it gets, answers the
-// window query with a known number and keeps the play-file records it is sent.
+// A stand-in for the player's main window, a Unicode window: records every message it gets,
+// answers the window query with a known number and keeps the play-file records it is sent,
+// the last one's title in its caption as the player shows it. A play-file record without its
+// terminating zero within cbData, which the player would read past, fails the running test.
 #include <windows.h>
 #include <cstdint>
 #include <functional>
@@ -18,16 +20,17 @@ struct PlayFile {
     ULONG_PTR command;     // 100 (ANSI) or 1100 (UTF-16)
     DWORD bytes;           // cbData as sent
     std::wstring path;     // decoded
-    std::string ansi;      // the bytes as sent, for ANSI records (terminator excluded)
+    std::string ansi;      // the bytes as sent, for ANSI records (up to the terminator)
 };
 
 class StandInPlayer {
 public:
     static constexpr LRESULT kPlaylistAnswer = 0x1234ABC;
-    // Its answer to the extension-list query: what the real player's input plugins play.
+    // Its answer to the extension-list query: what the real player's input plugins play,
+    // followed by the kilobyte of zero bytes the player leaves after its list.
     static const std::string kExtensionBlock;
-    // The answer is a block allocated with GlobalAlloc and holding `bytes`, as the real
-    // player gives it; the caller frees it.
+    // The answer is a block allocated with GlobalAlloc(GPTR) and holding `bytes` exactly, as
+    // the real player gives it; the caller frees it.
     static std::function<LRESULT()> Block(std::string bytes);
 
     StandInPlayer();
