@@ -7,6 +7,7 @@
 // A restart after an uninstall adds "--after PID": the process it waits for before it starts.
 // The exit code is 0, or one of Player::kExit... (PlayerIds.h).
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <cstdio>
 #include <string>
@@ -83,6 +84,8 @@ int Finish(const Arguments &arguments, const PlayerWindow &player) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     const Arguments arguments = ReadArguments();
     WaitForEnd(arguments.after);
+    // The player's interface thread is a single-threaded apartment before any plugin loads.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     FileAssociations::Register(arguments.otherDefault);
 
     Plugins plugins(ProgramFolder() + L"\\" + Player::kRemovalList);

@@ -17,6 +17,7 @@
 #include "Plugins.h"
 #include "Registry.h"
 #include "Removal.h"
+#include "SecondThread.h"
 #include "Server.h"
 #include "TempTree.h"
 #include "Wait.h"
@@ -223,6 +224,91 @@ TEST_P(HostPluginUninstall, AsksOnlyAboutTheSettingsThenRemovesRegistrationAndDl
 
 INSTANTIATE_TEST_SUITE_P(TheSettings, HostPluginUninstall, testing::Bool(),
                          [](const testing::TestParamInfo<bool> &info) { return info.param ? "Kept" : "Forgotten"; });
+
+// The player shuts down with a walk running and the browser open: closed, its window goes
+// first and the plugins quit after its loop; at logoff they quit with the window alive. Either
+// way nothing reaches the player after that, the browser stores its folder once and closes.
+class HostPluginShutdown : public HostPlugin, public testing::WithParamInterface<bool> {};
+
+TEST_P(HostPluginShutdown, StopsTheWalkAndStoresTheFolderOnceInThePlayersOrder) {
+    const bool logoff = GetParam();
+    Install();
+    const std::wstring library = tree.Folder(L"Library");
+    ASSERT_TRUE(test::RunShell(library, "for f in $(seq 10 79); do mkdir f$f && (cd f$f && seq -f 'm%03g.mp3' 0 255 | xargs touch); done"));
+    constexpr size_t kFiles = 70 * 256;
+    test::SetSetting(L"SHBFFDialog", L"Path", library);
+    test::SetSetting(L"SHBFFDialog", L"Recurse", L"True");
+    ASSERT_EQ(Load(), std::vector<test::CaughtBox>{});
+    HWND window = player.Window();
+    HWND list = FindWindowExW(window, nullptr, L"ListBox", nullptr);
+    // What the player had when it told the plugins to quit, and the browser's settings then.
+    size_t atQuit = SIZE_MAX;
+    std::wstring storedAtQuit;
+    player.onEndSession = [&] {
+        atQuit = player.Paths().size();
+        storedAtQuit = test::ReadSetting(L"SHBFFDialog", L"Path");
+        RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(test::kSettingsKey) + L"\\SHBFFDialog").c_str());
+    };
+    std::atomic<bool> walking{false}, done{false};
+    test::SecondThread user([&] {
+        test::PressChord({VK_CONTROL, VK_MENU, 'G'});
+        HWND dialog = test::WaitForWindow(L"Dirhoard +");
+        HWND addDir = nullptr;
+        test::PollUntil([&] { return dialog && (addDir = test::FindChild(dialog, L"Button", L"Add Dir")); });
+        if (addDir && test::SelectFolder(dialog, library)) {
+            test::Click(addDir);
+            // Sent across threads: the player's thread answers between its messages.
+            walking = test::PollUntil([&] {
+                DWORD_PTR count = 0;
+                return SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 1000, &count) && count > 0;
+            });
+        }
+        if (logoff) {
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, test::kTimeoutMs, &answer);
+            SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, test::kTimeoutMs, &answer);
+        } else {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        done = test::PollUntil([&] { return !dialog || !IsWindow(dialog); });
+    });
+    // The player's own loop: closed, it ends at the quit its window's end posts; at logoff the
+    // session ends it once the plugins have quit.
+    bool quitSeen = false;
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    for (MSG msg; !(logoff && done) && GetTickCount64() < deadline;) {
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        } else if (msg.message == WM_QUIT) {
+            quitSeen = true;
+            break;
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    user.Join();
+    if (!logoff) {
+        EXPECT_TRUE(quitSeen);
+        EXPECT_FALSE(IsWindow(window));
+        atQuit = player.Paths().size();
+        storedAtQuit = test::ReadSetting(L"SHBFFDialog", L"Path");
+        RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(test::kSettingsKey) + L"\\SHBFFDialog").c_str());
+        plugins.Quit();
+    }
+    ASSERT_TRUE(walking) << "no walk ran when the player shut down";
+    EXPECT_TRUE(done) << "the browser stayed open";
+    // The browser is gone, and its walk with it: whatever was queued is dispatched now.
+    test::PumpPending();
+    EXPECT_EQ(player.Paths().size(), atQuit) << "sent after the plugins were told to quit";
+    EXPECT_LT(atQuit, kFiles) << "the walk was over before the player shut down";
+    EXPECT_EQ(storedAtQuit, library);
+    if (IsWindow(window)) DestroyWindow(window);
+    EXPECT_EQ(test::ReadSetting(L"SHBFFDialog", L"Path"), L"") << "stored again afterwards";
+}
+
+INSTANTIATE_TEST_SUITE_P(Order, HostPluginShutdown, testing::Bool(),
+                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "Logoff" : "Closed"; });
 
 TEST_F(HostPlugin, UninstallTellsWhichFileItCouldNotRemove) {
     Install();
