@@ -4,7 +4,8 @@
 ; Built by CMake and scripts/release:
 ;   makensis -DBIN_DIR=<folder of both DLLs> -DOUT_FILE=<setup.exe> -DVERSION=<1.00> DirhoardEx.nsi
 ; where VERSION is the project's (CMakeLists.txt). The files keep their times: a release gives
-; them the commit's, so that two releases of one commit are the same bytes.
+; them the commit's, and -DTIME_STAMP=<the commit's time> puts it into the setup's PE header too,
+; so that two releases of one commit are the same bytes.
 ; -DTARGET_ARCH=amd64-unicode makes a 64-bit installer of the 64-bit DLLs: only the x86_64
 ; build makes one, to test the round trip where 32-bit programs cannot run. Never shipped.
 !ifdef TARGET_ARCH
@@ -14,6 +15,9 @@
     !endif
 !else
     Unicode true
+!endif
+!ifdef TIME_STAMP
+    !packhdr "${OUT_FILE}.header" '"${__FILEDIR__}/set-pe-time" "${OUT_FILE}.header" ${TIME_STAMP}'
 !endif
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
