@@ -20,21 +20,23 @@ read -r major minor < <(sed -n 's/^project(DirhoardEx VERSION \([0-9]*\)\.\([0-9
 version=$(printf '%d.%02d' "$major" "$minor")
 
 rm -rf "$work"
+mkdir -p "$work"
 clones=("$work/one/DirhoardEx" "$work/a/clone/at/another/path")
-for clone in "${clones[@]}"; do
-    say "releasing ${commit:0:12} in $clone at $(date -u +%H:%M:%S)"
-    if ! { git clone -q --no-hardlinks "$root" "$clone" && git -C "$clone" checkout -q --detach "$commit" \
-            && (cd "$clone" && scripts/release); } >"$clone.log" 2>&1; then
-        tail -n 20 "$clone.log"
-        say "FAILED: the release in $clone (the whole log: $clone.log)"
-        exit 1
-    fi
+release() {
+    git clone -q --no-hardlinks "$root" "$1" && git -C "$1" checkout -q --detach "$commit" && (cd "$1" && scripts/release)
+}
+for i in 0 1; do
+    log=$work/release-$i.log
+    say "releasing ${commit:0:12} in ${clones[$i]} at $(date -u +%H:%M:%S)"
+    release "${clones[$i]}" >"$log" 2>&1 || { tail -n 20 "$log"; say "FAILED: the release in ${clones[$i]} (the whole log: $log)"; exit 1; }
 done
 dist=${clones[0]}/dist
 # What a user unpacks: the DLLs, README.txt and, beside them, the debug files.
 unpacked=$work/unpacked
 mkdir -p "$unpacked"
-unzip -q "$dist/DirhoardEx-$version-win32.zip" -d "$unpacked" && unzip -q "$dist/DirhoardEx-$version-win32-debug.zip" -d "$unpacked"
+for zip in "$dist"/*.zip; do
+    unzip -q "$zip" -d "$unpacked" || { say "FAILED: $zip could not be unpacked"; exit 1; }
+done
 
 same_bytes() { diff -r "${clones[0]}/dist" "${clones[1]}/dist"; }
 listing() { (cd "$1" && LC_ALL=C ls -1 | tr '\n' ' '); }
@@ -58,7 +60,7 @@ shows_version() {
 versions_shown() {
     shows_version "$unpacked/DirhoardEx.dll" && shows_version "$unpacked/gen_dirhoardex.dll" \
         && shows_version "$dist/DirhoardEx-$version-setup.exe" || return 1
-    head -n 1 "$unpacked/README.txt" | grep -q "DirhoardEx) $version," \
+    [[ $(head -n 1 "$unpacked/README.txt") == *"(DirhoardEx) $version,"* ]] \
         || { echo "README.txt begins: $(head -n 1 "$unpacked/README.txt")"; return 1; }
     ! grep -q $'[^\r]$' "$unpacked/README.txt" || { echo "README.txt has lines without Windows line ends"; return 1; }
 }
@@ -66,9 +68,9 @@ versions_shown() {
 debug_apart() {
     local dll
     for dll in DirhoardEx gen_dirhoardex; do
-        ! $prefix-objdump -h "$unpacked/$dll.dll" | grep -q ' \.debug_' \
+        [ "$($prefix-objdump -h "$unpacked/$dll.dll" | grep -c ' \.debug_')" -eq 0 ] \
             || { echo "$dll.dll ships debug sections"; return 1; }
-        $prefix-objdump --dwarf=follow-links --dwarf=info "$unpacked/$dll.dll" 2>&1 | grep -q DW_TAG_compile_unit \
+        [ "$($prefix-objdump --dwarf=follow-links --dwarf=info "$unpacked/$dll.dll" 2>&1 | grep -c DW_TAG_compile_unit)" -gt 0 ] \
             || { echo "$dll.dll links no debug file that a debugger finds beside it"; return 1; }
     done
 }
