@@ -1,7 +1,11 @@
 ; Windows installer: puts DirhoardEx.dll and gen_dirhoardex.dll into the player's Plugins
 ; folder, replacing an older copy, registers the COM server, and leaves an uninstaller in
 ; Add/Remove Programs.
-; Built by CMake: makensis -DBIN_DIR=<folder of both DLLs> -DOUT_FILE=<setup.exe> DirhoardEx.nsi
+; Built by CMake and scripts/release:
+;   makensis -DBIN_DIR=<folder of both DLLs> -DOUT_FILE=<setup.exe> -DVERSION=<1.00> DirhoardEx.nsi
+; where VERSION is the project's (CMakeLists.txt). The files keep their times: a release gives
+; them the commit's, and -DTIME_STAMP=<the commit's time> puts it into the setup's PE header too,
+; so that two releases of one commit are the same bytes.
 ; -DTARGET_ARCH=amd64-unicode makes a 64-bit installer of the 64-bit DLLs: only the x86_64
 ; build makes one, to test the round trip where 32-bit programs cannot run. Never shipped.
 !ifdef TARGET_ARCH
@@ -12,13 +16,18 @@
 !else
     Unicode true
 !endif
+!ifdef TIME_STAMP
+    !packhdr "${OUT_FILE}.header" '"${__FILEDIR__}/set-pe-time" "${OUT_FILE}.header" ${TIME_STAMP}'
+!endif
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 !include "WordFunc.nsh"
 
 !define PRODUCT "DirhoardEx"
-!define VERSION "1.00"
+!ifndef VERSION
+    !error "VERSION is not defined: makensis -DVERSION=<the project's version>"
+!endif
 !define PLAYER_CLASS "Winamp v1.x"
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx"
 !define UNINSTALLER "$INSTDIR\Plugins\Uninstall DirhoardEx.exe"
@@ -44,6 +53,14 @@ OutFile "${OUT_FILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 BrandingText "${PRODUCT} ${VERSION}"
+VIProductVersion "${SHIPPED_VERSION}"
+VIFileVersion "${SHIPPED_VERSION}"
+VIAddVersionKey ProductName "${PRODUCT}"
+VIAddVersionKey ProductVersion "${VERSION}"
+VIAddVersionKey FileVersion "${VERSION}"
+VIAddVersionKey FileDescription "Dirhoard+ (${PRODUCT} ${VERSION}) setup"
+VIAddVersionKey CompanyName "Vaskell"
+VIAddVersionKey LegalCopyright "Vaskell"
 
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup installs Dirhoard+ into the Plugins folder of the player installed in the folder below."
 !insertmacro MUI_PAGE_DIRECTORY
