@@ -96,11 +96,11 @@ double Median(std::vector<double> values) {
 }
 
 // What the player's thread did in a stretch: each step of ours by the time it took of it.
-void PrintStretch(const wchar_t *tree, size_t walk, const bench::WalkLiveness &w) {
+void PrintStretch(const wchar_t *tree, size_t walk, size_t walks, const bench::WalkLiveness &w) {
     const double from = w.click + w.longestGap.begin, to = w.click + w.longestGap.end;
-    std::wprintf(L"- worst stretch: %ls, walk %zu of its %s: %.1f ms, from %.1f to %.1f ms after the click "
-                 L"(first record at %.1f, last at %.1f ms); in it:",
-                 tree, walk + 1, "walks", w.longestGap.Ms(), w.longestGap.begin, w.longestGap.end, w.firstRecord,
+    std::wprintf(L"- worst stretch: %ls, walk %zu of %zu: %.1f ms, from %.1f to %.1f ms after the click "
+                 L"(first record at %.1f, last at %.1f ms); ours in it:",
+                 tree, walk + 1, walks, w.longestGap.Ms(), w.longestGap.begin, w.longestGap.end, w.firstRecord,
                  w.lastRecord);
     std::vector<std::pair<std::string, std::pair<double, int>>> ours;
     double total = 0;
@@ -115,11 +115,23 @@ void PrintStretch(const wchar_t *tree, size_t walk, const bench::WalkLiveness &w
     }
     for (const auto &[name, time] : ours)
         std::wprintf(L" %hs %.1f ms (%d),", name.c_str(), time.first, time.second);
-    std::wprintf(L" the rest (dispatching, the platform, the timer's own wait) %.1f ms\n", w.longestGap.Ms() - total);
+    std::wprintf(L" the rest (the platform, the timer's own wait) %.1f ms\n", w.longestGap.Ms() - total);
+    // What the thread took from its queue then, the longest first.
+    std::vector<bench::Dispatched> longest;
+    for (const bench::Dispatched &d : w.dispatched)
+        if (d.end > from && d.begin < to) longest.push_back(d);
+    std::sort(longest.begin(), longest.end(),
+              [](const auto &a, const auto &b) { return a.end - a.begin > b.end - b.begin; });
+    if (longest.size() > 4) longest.resize(4);
+    std::wprintf(L"  the longest messages the thread took then:");
+    for (const bench::Dispatched &d : longest)
+        std::wprintf(L" 0x%04X to %ls %.1f ms (at %.1f),", d.message, d.window, d.end - d.begin, d.begin - w.click);
+    std::wprintf(L"\n");
 }
 
 // Ten single walks on each tree, then on the bigger one with a folder in its middle (as the
-// walk lists it) made slow, each pressed in the folder browser.
+// walk lists it) made slow, each pressed in the folder browser; then what held the thread in the
+// worst stretch of each.
 void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, long media10k, long media100k,
                    double bare10k, double bare100k) {
     constexpr int kWalks = 10;
@@ -129,38 +141,39 @@ void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, lo
                  L"median |\n|---|---|---|---|---|---|\n",
                  kWalks);
     struct Case { const wchar_t *name; std::wstring tree, slow; long media; double bare; };
-    const wchar_t *worstTree = nullptr;
-    size_t worstIndex = 0;
-    bench::WalkLiveness worst;
+    struct Worst { const wchar_t *name; size_t index; bench::WalkLiveness walk; };
+    std::vector<Worst> worsts;
+    bench::TreeCosts tree;
     for (const Case &c : {Case{L"10,000 files", tree10k, L"", media10k, bare10k},
                           Case{L"100,000 files", tree100k, L"", media100k, bare100k},
                           Case{L"100,000 files, one folder 2 s slow", tree100k,
                                L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*", media100k, 0}}) {
         slowPattern = c.slow;
-        const std::vector<bench::WalkLiveness> walks = bench::BrowserWalks(c.tree, c.media, kWalks, SlowListing);
+        const std::vector<bench::WalkLiveness> walks = bench::BrowserWalks(c.tree, c.media, kWalks, SlowListing, &tree);
         if (walks.empty()) {
             std::wprintf(L"| %ls | the browser did not open, or a walk did not end | | | | |\n", c.name);
             continue;
         }
         std::vector<double> gaps, markers, firsts, lasts;
+        Worst worst{c.name, 0, walks[0]};
         for (size_t i = 0; i < walks.size(); ++i) {
             const bench::WalkLiveness &w = walks[i];
             gaps.push_back(w.longestGap.Ms());
             markers.push_back(w.worstMarkerMs);
             firsts.push_back(w.firstRecord);
             lasts.push_back(w.lastRecord);
-            if (w.longestGap.Ms() > worst.longestGap.Ms()) {
-                worst = w;
-                worstTree = c.name;
-                worstIndex = i;
-            }
+            if (w.longestGap.Ms() > worst.walk.longestGap.Ms()) worst = {c.name, i, w};
         }
+        worsts.push_back(worst);
         const double median = Median(lasts);
         std::wprintf(L"| %ls | %ls | %ls | %ls | %.1f | %ls |\n", c.name, Spread(gaps).c_str(), Spread(markers).c_str(),
                      Spread(firsts).c_str(), median,
                      c.bare > 0 ? std::to_wstring(median / c.bare).substr(0, 4).c_str() : L"-");
     }
-    if (worstTree) PrintStretch(worstTree, worstIndex, worst);
+    for (const Worst &w : worsts) PrintStretch(w.name, w.index, kWalks, w.walk);
+    std::wprintf(L"- the platform alone, in the folder browser: the tree giving the focus up to \"Add Dir\" "
+                 L"%.1f ms, repainting whole %.1f ms (medians of five)\n",
+                 tree.focusToAddDir, tree.repaint);
 }
 
 struct Row {

@@ -25,7 +25,7 @@ struct Marker {
 // What the player's thread saw. Written there only; read once the browser has closed.
 struct Seen {
     long media = 0;
-    std::atomic<long> copies{0};
+    std::atomic<long> copies{0}, tickCount{0};
     std::vector<double> ticks, firstRecords, lastRecords;
     std::vector<Marker> markersTaken;
 } seen;
@@ -42,6 +42,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TIMER:
         if (wParam != kProbeTimer) break;
         seen.ticks.push_back(now);
+        ++seen.tickCount;
         return 0;
     case kMarker: seen.markersTaken.push_back({wParam, now}); return 0;
     case kRunHere: (*reinterpret_cast<const std::function<void()> *>(lParam))(); return 0;
@@ -68,6 +69,20 @@ HWND MakePlayer() {
                            nullptr, wc.hInstance, nullptr);
 }
 
+// Every message the player's thread takes, whichever loop takes it.
+std::vector<Dispatched> taken;
+LRESULT CALLBACK TakenHook(int code, WPARAM removed, LPARAM lParam) {
+    if (code >= 0 && removed == PM_REMOVE) {
+        const MSG &msg = *reinterpret_cast<const MSG *>(lParam);
+        const double now = Clock::NowMs();
+        if (!taken.empty()) taken.back().end = now;
+        Dispatched d{now, now, msg.message, L"(thread)"};
+        if (msg.hwnd) GetClassNameW(msg.hwnd, d.window, 24);
+        taken.push_back(d);
+    }
+    return CallNextHookEx(nullptr, code, removed, lParam);
+}
+
 bool WaitFor(const std::function<bool()> &done, DWORD ms) {
     const double deadline = Clock::NowMs() + ms;
     while (!done()) {
@@ -90,10 +105,34 @@ Stretch LongestGap(const std::vector<double> &ticks, double from, double to) {
     consider(to);
     return longest;
 }
+
+// Medians of five, on the player's thread, once the walks are over.
+TreeCosts MeasureTree(HWND dialog, HWND addDir) {
+    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+    for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); !tree && child;
+         child = FindWindowExW(dialog, child, nullptr, nullptr))
+        tree = FindWindowExW(child, nullptr, L"SysTreeView32", nullptr);
+    if (!tree) return {};
+    std::vector<double> focus, repaint;
+    for (int i = 0; i < 5; ++i) {
+        SetFocus(tree);
+        UpdateWindow(tree);
+        double start = Clock::NowMs();
+        SetFocus(addDir);
+        UpdateWindow(tree);
+        focus.push_back(Clock::NowMs() - start);
+        start = Clock::NowMs();
+        RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        repaint.push_back(Clock::NowMs() - start);
+    }
+    std::sort(focus.begin(), focus.end());
+    std::sort(repaint.begin(), repaint.end());
+    return {focus[2], repaint[2]};
+}
 }
 
 std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
-                                       modDirhoardEx::FindFirstFunction listing) {
+                                       modDirhoardEx::FindFirstFunction listing, TreeCosts *costs) {
     std::vector<WalkLiveness> results;
     if (media <= 0) return results;
     HWND player = MakePlayer();
@@ -129,6 +168,10 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
             bool all = true;
             for (int i = 0; i < walks && all; ++i) {
                 all = WaitFor([&] { return IsWindowEnabled(addDir) != FALSE; }, kWalkDeadlineMs);
+                // A user clicks once the dialog has settled: the player's thread is idle again,
+                // its timer ticking.
+                const long ticks = seen.tickCount;
+                all = all && WaitFor([&] { return seen.tickCount >= ticks + 3; }, kWalkDeadlineMs);
                 if (!all) break;
                 clicks.push_back(Clock::NowMs());
                 DWORD_PTR answer = 0;
@@ -137,6 +180,8 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
                       WaitFor([&] { return IsWindowEnabled(addDir) != FALSE; }, kWalkDeadlineMs);
             }
             ok = all;
+            const std::function<void()> measure = [&] { *costs = MeasureTree(dialog, addDir); };
+            if (all && costs) SendMessageW(player, kRunHere, 0, reinterpret_cast<LPARAM>(&measure));
         }
         driving = false;
         if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -151,9 +196,13 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
     });
 
     SetTimer(player, kProbeTimer, 10, nullptr);
+    taken.clear();
+    taken.reserve(1 << 20);
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, TakenHook, nullptr, GetCurrentThreadId());
     StepTimes::KeepIn(&steps);
     modDirhoardEx::ShowFolderBrowser(listing);
     StepTimes::KeepIn(nullptr);
+    UnhookWindowsHookEx(hook);
     KillTimer(player, kProbeTimer);
     user.join();
     poster.join();
@@ -177,6 +226,8 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
         }
         for (const StepTimes::Step &step : steps)
             if (step.end > walk.click && step.begin < last) walk.steps.push_back(step);
+        for (const Dispatched &d : taken)
+            if (d.end > walk.click && d.begin < last) walk.dispatched.push_back(d);
         results.push_back(std::move(walk));
     }
     return results;

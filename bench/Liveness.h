@@ -14,6 +14,14 @@ struct Stretch {
     double Ms() const { return end - begin; }
 };
 
+// A message the player's thread took from its queue, and until when it was busy with it (the
+// next one taken, or the thread's wait).
+struct Dispatched {
+    double begin, end;
+    UINT message;
+    wchar_t window[24];  // its class
+};
+
 struct WalkLiveness {
     double click = 0;             // Clock::NowMs() of the click
     double firstRecord = 0;       // ms after the click
@@ -22,10 +30,20 @@ struct WalkLiveness {
     double worstMarkerMs = 0;     // from a marker's post to its dispatch
     long sent = 0;
     std::vector<StepTimes::Step> steps;  // ours, on the player's thread, during the walk
+    std::vector<Dispatched> dispatched;  // everything the thread took from its queue then
+};
+
+// What the platform alone takes on the player's thread in the folder browser, medians of five:
+// the tree giving up the focus to "Add Dir" (as a click on the button makes it) and repainting
+// for it, and the tree repainting whole.
+struct TreeCosts {
+    double focusToAddDir = 0, repaint = 0;
 };
 
 // `walks` presses of "Add Dir" on `root`, each waited for to its end; `media` is how many
-// records one walk sends. Empty when the browser did not open or a walk did not end.
+// records one walk sends. Empty when the browser did not open or a walk did not end. The
+// platform's own costs go to `tree` where given.
 std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
-                                       modDirhoardEx::FindFirstFunction listing = FindFirstFileExW);
+                                       modDirhoardEx::FindFirstFunction listing = FindFirstFileExW,
+                                       TreeCosts *tree = nullptr);
 }

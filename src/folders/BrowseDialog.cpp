@@ -63,12 +63,6 @@ HWND TreeHolder(HWND dialog) {
     return nullptr;
 }
 
-HWND FindTree(HWND dialog) {
-    HWND holder = TreeHolder(dialog);
-    if (HWND inner = holder ? FindWindowExW(holder, nullptr, WC_TREEVIEWW, nullptr) : nullptr) return inner;
-    return holder;
-}
-
 RECT ChildRect(HWND dialog, HWND child) {
     RECT r{};
     GetWindowRect(child, &r);
@@ -197,13 +191,17 @@ void SetWalking(HWND dialog, bool walking) {
     const StepTimes::Timed step(walking ? "press: the dialog's controls" : "end: the dialog's controls");
     HWND addDir = GetDlgItem(dialog, IDOK);
     const HWND focus = GetFocus();
-    if (walking && (focus == addDir || focus == hWndRecurseCheck)) {
-        // A disabled control cannot keep the focus, and Escape needs a place to go.
-        if (HWND tree = FindTree(dialog)) SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
+    if (walking && progressLabel) ShowWindow(progressLabel, SW_SHOWNA);
+    if (walking && progressLabel && (focus == addDir || focus == hWndRecurseCheck)) {
+        // A disabled control cannot keep the focus, and Escape needs a place to go: the line that
+        // tells how the walk goes. Not the tree, which Wine repaints whole (15 ms) when it gains it.
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(progressLabel), TRUE);
     }
     EnableWindow(addDir, !walking && !AddDirDisabled);
     EnableWindow(hWndRecurseCheck, !walking);
-    if (walking && progressLabel) ShowWindow(progressLabel, SW_SHOWNA);
+    // Over, the keyboard is back on the button that started the walk, unless the user moved it.
+    if (!walking && focus == progressLabel && IsWindowEnabled(addDir))
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(addDir), TRUE);
     RefreshCursor();
 }
 

@@ -36,7 +36,9 @@ bool IsInside(std::wstring_view inner, std::wstring_view outer) {
 }
 
 FolderWalker::FolderWalker(WalkSink &sink, FindFirstFunction listing, size_t levelBudget)
-    : sink_(sink), listing_(listing), builder_(sink), budget_(levelBudget) {}
+    : sink_(sink), listing_(listing), builder_(sink), budget_(levelBudget) {
+    types_.BeforeAsking([this] { sink_.Pausing(); });
+}
 
 HANDLE FolderWalker::FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) {
     if (!plainOnly.load(std::memory_order_relaxed)) {
@@ -199,7 +201,7 @@ void FolderWalker::SendFiles(Level &level) {
         for (const wchar_t *name = level.files.c_str(), *end = name + level.files.size(); name < end;
              name += std::wcslen(name) + 1) {
             if (Stopping()) return;
-            SendFile(name, level.exact);
+            if (types_.IsMedia(path_, name, level.exact)) SendFile(name, level.exact);
         }
         return;
     }
@@ -251,7 +253,8 @@ bool FolderWalker::ReadLevel(Level &level) {
     return ForEachEntry([&](const WIN32_FIND_DATAW &entry) {
         if (IsFolder(entry)) {
             if (recurse_) Keep(level, level.dirs, level.dirsOverflow, FolderKind(entry), entry.cFileName);
-        } else if (!level.filesOverflow && types_.IsMedia(path_, entry.cFileName, level.exact)) {
+        } else {
+            // Typed when sent: the first files go out before the shell is asked about a kind.
             Keep(level, level.files, level.filesOverflow, 0, entry.cFileName);
         }
     });

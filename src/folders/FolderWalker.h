@@ -20,12 +20,13 @@ struct WalkResult {
     std::vector<std::wstring> firstUnreadable;  // the first few of them, ordinary paths
 };
 
-// Where a walk's records go. The walk asks Stopped between entries and ends where it is, and
-// names each folder before it lists it.
+// Where a walk's records go. The walk asks Stopped between entries and ends where it is, names
+// each folder before it lists it, and says when it is about to wait for the shell.
 class WalkSink : public RecordSink {
 public:
     virtual bool Stopped() const { return false; }
     virtual void Reading(std::wstring_view) {}
+    virtual void Pausing() {}
 
 protected:
     ~WalkSink() = default;
@@ -40,6 +41,8 @@ public:
 
     explicit FolderWalker(WalkSink &sink, FindFirstFunction listing = FindFirstFileExW,
                           size_t levelBudget = kLevelBudget);
+    FolderWalker(const FolderWalker &) = delete;
+    FolderWalker &operator=(const FolderWalker &) = delete;
     // `played`: the extensions the player said it plays, asked for this press.
     WalkResult Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played = {});
     const MediaTypes &Types() const { return types_; }
@@ -63,9 +66,9 @@ private:
         bool exact = false;
         // The names kept from the folder's one listing, each ended by a NUL; a subfolder's
         // name is led by its kind ('d' plain, 'l' a link). For subfolders "CD1", "Live" (a
-        // junction) and files "a.mp3", "b.mp3":
+        // junction) and files "a.mp3", "cover.jpg":
         //     dirs  = "dCD1\0lLive\0"    nextDir moves from 0 to 5 to 11
-        //     files = "a.mp3\0b.mp3\0"
+        //     files = "a.mp3\0cover.jpg\0"
         std::wstring dirs, files;
         bool dirsOverflow = false, filesOverflow = false;
         size_t nextDir = 0;  // offset in dirs of the next subfolder to enter

@@ -29,6 +29,7 @@ bool ShellSaysMedia(LongPath &file, const wchar_t *name, bool exact) {
 
 bool MediaTypes::Ask(LongPath &folder, const wchar_t *name, bool exact) {
     ++lookups_;
+    if (pause_) pause_();
     const size_t mark = folder.Push(name);
     const bool media = ShellSaysMedia(folder, name, exact);
     folder.Truncate(mark);

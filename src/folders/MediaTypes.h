@@ -1,6 +1,7 @@
 #pragma once
 // Which files go to the player: those whose extension the player says it plays, and those the
 // shell types as "Winamp media file". The shell is asked once per extension and press.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,6 +27,8 @@ public:
         known_.clear();
     }
     size_t Lookups() const { return lookups_; }
+    // Runs before each time the shell is asked, which takes milliseconds under Wine.
+    void BeforeAsking(std::function<void()> pause) { pause_ = std::move(pause); }
 
 private:
     struct Hash {
@@ -35,6 +38,7 @@ private:
     bool Ask(LongPath &folder, const wchar_t *name, bool exact);
 
     WinampHost::ExtensionList played_;
+    std::function<void()> pause_;
     size_t lookups_ = 0;
     std::unordered_map<std::wstring, bool, Hash, std::equal_to<>> known_;
 };

@@ -32,14 +32,22 @@ void WalkChannel::Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *short
 }
 
 void WalkChannel::Reading(std::wstring_view folder) {
-    bool idle;
     {
         Held hold(lock_);
         folder_.assign(folder);
+    }
+    Pausing();
+}
+
+void WalkChannel::Pausing() {
+    bool idle;
+    {
+        Held hold(lock_);
         idle = idle_;
     }
-    // Before a listing that may take long, what was found so far goes out to a player's thread
-    // that has nothing else to take; a busy one gets it in full batches.
+    // Before a listing or a question to the shell, either of which may take long, what was
+    // found so far goes out to a player's thread that has nothing else to take; a busy one gets
+    // it in full batches.
     if (idle) HandOver();
 }
 

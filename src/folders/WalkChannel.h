@@ -52,6 +52,7 @@ public:
     void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) override;
     bool Stopped() const override { return stop_.load(std::memory_order_relaxed); }
     void Reading(std::wstring_view folder) override;
+    void Pausing() override;
     void End(WalkResult result);
 
     // The player's thread's side.
