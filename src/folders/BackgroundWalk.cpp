@@ -18,6 +18,7 @@
 #include "win32/Clock.h"
 #include "win32/Module.h"
 #include "win32/ModuleThread.h"
+#include "win32/RegistryWatch.h"
 #include "win32/StepTimes.h"
 #include "folders/UnreadableNotice.h"
 #include "folders/WalkChannel.h"
@@ -54,6 +55,13 @@ LRESULT CALLBACK ResumeFilter(int code, WPARAM wParam, LPARAM lParam);
 class Walk;
 // The walk that runs, if any. Its door and its stop hold a reference while they use it.
 std::shared_ptr<Walk> current;
+
+// What the shell said of each kind at the presses before, kept until a file type changes: its
+// answer follows the classes and the user's choice of program for a kind.
+ExtensionVerdicts shellAnswers;
+RegistryWatch fileTypes({{HKEY_CURRENT_USER, L"Software\\Classes"},
+                         {HKEY_LOCAL_MACHINE, L"Software\\Classes"},
+                         {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts"}});
 
 class Walk {
 public:
@@ -100,7 +108,7 @@ public:
         // its end still comes as a posted message.
         HereSink here(*this);
         FolderWalker walker(here, request->listing);
-        channel_->End(walker.Walk(request->folder, request->recurse, request->played));
+        channel_->End(walker.Walk(request->folder, request->recurse, request->played, request->shellAnswers));
     }
 
     bool Handle(UINT message, WPARAM wParam) {
@@ -142,7 +150,10 @@ public:
         WalkOutcome outcome;
         outcome.sent = sent_;
         outcome.stopped = stopped;
-        if (!stopped) outcome.result = channel_->Result();
+        if (!stopped) {
+            outcome.result = channel_->Result();
+            shellAnswers = outcome.result.shellAnswers;
+        }
         Close();
         const std::shared_ptr<Walk> self = std::move(current);
         // The walk is over once its warning is read: the controls come back after it.
@@ -169,7 +180,7 @@ private:
         const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         WalkResult result = CallbackBarrier(WalkResult{}, [&] {
             FolderWalker walker(channel, request.listing);
-            return walker.Walk(request.folder, request.recurse, request.played);
+            return walker.Walk(request.folder, request.recurse, request.played, request.shellAnswers);
         });
         if (SUCCEEDED(com)) CoUninitialize();
         channel.End(std::move(result));
@@ -303,6 +314,8 @@ LRESULT CALLBACK ResumeFilter(int code, WPARAM wParam, LPARAM lParam) {
 bool StartWalk(WalkRequest request, WalkObserver &observer) {
     if (Running()) return false;
     const StepTimes::Timed step("press: the walk's window, hook and worker");
+    if (fileTypes.Changed()) shellAnswers.clear();
+    request.shellAnswers = shellAnswers;
     auto walk = std::make_shared<Walk>(request, observer);
     if (!walk->Open()) return false;
     current = walk;

@@ -15,6 +15,7 @@ struct WalkRequest {
     std::wstring folder;
     bool recurse = false;
     WinampHost::ExtensionList played;  // asked of the player for this press
+    ExtensionVerdicts shellAnswers;    // what the shell answered at earlier presses, still true
     FindFirstFunction listing = FindFirstFileExW;
     HWND owner = nullptr;  // of the warning about folders that could not be read
     // False: the walk lists on the calling thread, as where no worker can start.

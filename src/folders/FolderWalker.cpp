@@ -50,21 +50,22 @@ HANDLE FolderWalker::FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) 
     return h;
 }
 
-WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played) {
+WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played,
+                              ExtensionVerdicts earlier) {
     result_ = {};
     recurse_ = recurse;
     links_ = 0;
     walkedTargets_.clear();
     walkedIds_.clear();
-    types_.Reset(std::move(played));
+    types_.Reset(std::move(played), std::move(earlier));
     if (!path_.Assign(folder)) {
         ++result_.unreadable;
         result_.firstUnreadable.emplace_back(folder);
-        return std::move(result_);
+        return Result();
     }
     if (levels_.empty()) levels_.emplace_back();
     levels_[0].known = false;
-    if (!Open(0, path_.Length(), false, NeedsExactPath(path_.Ordinary()))) return std::move(result_);
+    if (!Open(0, path_.Length(), false, NeedsExactPath(path_.Ordinary()))) return Result();
 
     std::wstring entry;
     size_t depth = 0;
@@ -86,7 +87,7 @@ WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse, WinampHost
         if (depth == 0) break;
         --depth;
     }
-    return std::move(result_);
+    return Result();
 }
 
 // Lists the folder the path names as the one current at `depth`; false when it could not be read.
@@ -286,6 +287,11 @@ bool FolderWalker::ForEachEntry(F &&visit) {
         if (!IsDotEntry(entry.cFileName)) visit(entry);
     } while (FindNextFileW(find.Get(), &entry));
     return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+WalkResult FolderWalker::Result() {
+    result_.shellAnswers = types_.Shell();
+    return std::move(result_);
 }
 
 void FolderWalker::NoteUnreadable() {

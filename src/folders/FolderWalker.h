@@ -16,6 +16,7 @@
 namespace modDirhoardEx {
 struct WalkResult {
     size_t sent = 0;
+    ExtensionVerdicts shellAnswers;         // every answer of the shell, those given before included
     size_t unreadable = 0;                  // folders skipped because they could not be read
     std::vector<std::wstring> firstUnreadable;  // the first few of them, ordinary paths
 };
@@ -44,7 +45,9 @@ public:
     FolderWalker(const FolderWalker &) = delete;
     FolderWalker &operator=(const FolderWalker &) = delete;
     // `played`: the extensions the player said it plays, asked for this press.
-    WalkResult Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played = {});
+    // `earlier`: what the shell answered before, still true.
+    WalkResult Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played = {},
+                    ExtensionVerdicts earlier = {});
     const MediaTypes &Types() const { return types_; }
 
 private:
@@ -89,6 +92,7 @@ private:
     template <class F> bool ForEachEntry(F &&visit);
     HANDLE FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry);
     void NoteUnreadable();
+    WalkResult Result();
     bool Stopping() const { return sink_.Stopped(); }
 
     LongPath path_;

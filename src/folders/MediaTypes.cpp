@@ -40,7 +40,11 @@ bool MediaTypes::IsMedia(LongPath &folder, const wchar_t *name, bool exact) {
     const std::wstring_view extension = ExtensionOf(name);
     if (auto it = known_.find(extension); it != known_.end()) return it->second;
     // Whichever program Windows opens the kind with, the player says what it plays.
-    const bool media = (!extension.empty() && played_.Contains(extension.substr(1))) || Ask(folder, name, exact);
+    bool media = !extension.empty() && played_.Contains(extension.substr(1));
+    if (!media) {
+        const auto said = shell_.find(extension);
+        media = said != shell_.end() ? said->second : shell_.emplace(extension, Ask(folder, name, exact)).first->second;
+    }
     known_.emplace(extension, media);
     return media;
 }

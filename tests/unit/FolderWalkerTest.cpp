@@ -150,6 +150,22 @@ TEST_F(Walk, ExtensionTypesAreAskedOncePerPressAndForgottenAfterIt) {
     EXPECT_EQ(walker.Walk(tree.Path(L"M"), true).sent, 0u);
 }
 
+// Kept from press to press, the shell's answers still follow the registry: a kind whose type
+// changes counts from the next press on.
+TEST_F(Walk, TheShellsAnswersKeptBetweenPressesFollowATypeThatChanged) {
+    for (int i = 0; i < 3; ++i) tree.File(L"M\\m" + std::to_wstring(i) + L".dhm");
+    struct Case {
+        const wchar_t *type;
+        size_t sent;
+    };
+    for (const Case &c : {Case{L"Winamp media file", 3}, Case{L"Something else", 0}, Case{L"Winamp media file", 3}}) {
+        media.Describe(c.type);
+        player.Clear();
+        Press(tree.Path(L"M"));
+        EXPECT_EQ(player.Playlist().size(), c.sent) << testing::PrintToString(std::wstring(c.type));
+    }
+}
+
 TEST_F(Walk, AnExtensionThePlayerListsNeedsNoShellLookUp) {
     test::MediaType other{L".dhx", L"VLC media file (.dhx)"};
     for (int i = 0; i < 5; ++i) tree.File(L"M\\m" + std::to_wstring(i) + L".dhx");
