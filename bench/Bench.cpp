@@ -17,6 +17,8 @@
 #include "Liveness.h"
 #include "Walks.h"
 #include "win32/Clock.h"
+#include "win32/Module.h"
+#include "win32/WindowClass.h"
 #include "folders/FolderWalker.h"
 
 namespace {
@@ -44,13 +46,9 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // A player window that only counts the play-file records it is sent.
 HWND MakeCountingPlayer() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountingProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"Winamp v1.x";
-    RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, L"counting player", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                           nullptr, wc.hInstance, nullptr);
+    WindowClass::Register(L"Winamp v1.x", CountingProc);
+    return CreateWindowExW(0, L"Winamp v1.x", L"counting player", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                           nullptr, Module::Instance(), nullptr);
 }
 
 // A walk that returns as it ends, timed from its call.
@@ -75,18 +73,32 @@ double PeakWorkingSetMB() {
 }
 
 // A slow share: one folder's listing takes two seconds longer.
-std::wstring slowPattern;
-HANDLE WINAPI SlowListing(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
-                          LPVOID filter, DWORD flags) {
-    if (CompareStringOrdinal(pattern, -1, slowPattern.c_str(), -1, TRUE) == CSTR_EQUAL) Sleep(2000);
-    return FindFirstFileExW(pattern, level, data, search, filter, flags);
-}
+class SlowLister final : public folders::Lister {
+public:
+    explicit SlowLister(std::wstring pattern) : pattern_(std::move(pattern)) {}
+    HANDLE FindFirst(const wchar_t *pattern, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW &entry,
+                     DWORD flags) const override {
+        if (CompareStringOrdinal(pattern, -1, pattern_.c_str(), -1, TRUE) == CSTR_EQUAL) Sleep(2000);
+        return Lister::FindFirst(pattern, level, entry, flags);
+    }
+
+private:
+    const std::wstring pattern_;
+};
 
 // The worst of a figure over the walks beside its median and best: a user feels the worst.
 std::wstring Spread(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     wchar_t text[64];
     std::swprintf(text, 64, L"%.1f / %.1f (%.1f)", values.back(), values[values.size() / 2], values.front());
+    return text;
+}
+
+// A ratio's median beside its worst and best.
+std::wstring Ratios(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%.2f (%.2f to %.2f)", values[values.size() / 2], values.front(), values.back());
     return text;
 }
 
@@ -132,29 +144,28 @@ void PrintStretch(const wchar_t *tree, size_t walk, size_t walks, const bench::W
 // Ten single walks on each tree, then on the bigger one with a folder in its middle (as the
 // walk lists it) made slow, each pressed in the folder browser; then what held the thread in the
 // worst stretch of each.
-void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, long media10k, long media100k,
-                   double bare10k, double bare100k) {
+void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, long media10k, long media100k) {
     constexpr int kWalks = 10;
     std::wprintf(L"\n| Add Dir in the folder browser, %d single walks | longest stretch without dispatching ms, "
                  L"worst / median (best) | worst posted-marker latency ms, worst / median (best) | click to first "
-                 L"record ms, worst / median (best) | click to last record ms, median | Add Dir / bare walk, "
-                 L"median |\n|---|---|---|---|---|---|\n",
+                 L"record ms, worst / median (best) | click to last record ms, median | Add Dir / a bare walk just "
+                 L"before it, median (range) |\n|---|---|---|---|---|---|\n",
                  kWalks);
-    struct Case { const wchar_t *name; std::wstring tree, slow; long media; double bare; };
+    struct Case { const wchar_t *name; std::wstring tree, slow; long media; };
     struct Worst { const wchar_t *name; size_t index; bench::WalkLiveness walk; double next; };
     std::vector<Worst> worsts;
     bench::TreeCosts tree;
-    for (const Case &c : {Case{L"10,000 files", tree10k, L"", media10k, bare10k},
-                          Case{L"100,000 files", tree100k, L"", media100k, bare100k},
+    for (const Case &c : {Case{L"10,000 files", tree10k, L"", media10k},
+                          Case{L"100,000 files", tree100k, L"", media100k},
                           Case{L"100,000 files, one folder 2 s slow", tree100k,
-                               L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*", media100k, 0}}) {
-        slowPattern = c.slow;
-        const std::vector<bench::WalkLiveness> walks = bench::BrowserWalks(c.tree, c.media, kWalks, SlowListing, &tree);
+                               L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*", media100k}}) {
+        const std::vector<bench::WalkLiveness> walks =
+            bench::BrowserWalks(c.tree, c.media, kWalks, std::make_shared<SlowLister>(c.slow), &tree);
         if (walks.empty()) {
             std::wprintf(L"| %ls | the browser did not open, or a walk did not end | | | | |\n", c.name);
             continue;
         }
-        std::vector<double> gaps, markers, firsts, lasts;
+        std::vector<double> gaps, markers, firsts, lasts, ratios;
         Worst worst{c.name, 0, walks[0], 0};
         for (size_t i = 0; i < walks.size(); ++i) {
             const bench::WalkLiveness &w = walks[i];
@@ -162,15 +173,14 @@ void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, lo
             markers.push_back(w.worstMarkerMs);
             firsts.push_back(w.firstRecord);
             lasts.push_back(w.lastRecord);
+            ratios.push_back(w.lastRecord / w.bareWalk);
             if (w.longestGap.Ms() > worst.walk.longestGap.Ms()) worst = {c.name, i, w, 0};
         }
         for (size_t i = 0; i < walks.size(); ++i)
             if (i != worst.index) worst.next = std::max(worst.next, walks[i].longestGap.Ms());
         worsts.push_back(worst);
-        const double median = Median(lasts);
         std::wprintf(L"| %ls | %ls | %ls | %ls | %.1f | %ls |\n", c.name, Spread(gaps).c_str(), Spread(markers).c_str(),
-                     Spread(firsts).c_str(), median,
-                     c.bare > 0 ? std::to_wstring(median / c.bare).substr(0, 4).c_str() : L"-");
+                     Spread(firsts).c_str(), Median(lasts), c.slow.empty() ? Ratios(ratios).c_str() : L"-");
     }
     for (const Worst &w : worsts) PrintStretch(w.name, w.index, kWalks, w.walk, w.next);
     std::wprintf(L"- the platform alone, in the folder browser: the tree giving the focus up to \"Add Dir\" "
@@ -248,7 +258,7 @@ int wmain(int argc, wchar_t **argv) {
     if (rows.size() == 2)
         std::wprintf(L"\npeak working set growth from the 10,000- to the 100,000-file walk: %.2f MB\n",
                      rows[1].peakMB - rows[0].peakMB);
-    PrintLiveness(argv[1], argv[2], rows[0].sent, rows[1].sent, rows[0].bare, rows[1].bare);
+    PrintLiveness(argv[1], argv[2], rows[0].sent, rows[1].sent);
     if (!hotkey.empty()) {
         std::vector<double> sorted = hotkey;
         std::sort(sorted.begin(), sorted.end());

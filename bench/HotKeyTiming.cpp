@@ -4,6 +4,7 @@
 #include <thread>
 #include "win32/Clock.h"
 #include "win32/ComPtr.h"
+#include "win32/InterfaceTable.h"
 #include "DirhoardEx_h.h"
 #include "core/clsDirhoardEx.h"
 #include "core/modGlobalDefinitions.h"
@@ -14,9 +15,8 @@ class Host final : public Wrapper {
 public:
     explicit Host(HWND player) : player_(player) {}
     STDMETHODIMP QueryInterface(REFIID iid, void **out) override {
-        if (iid != IID_IUnknown && iid != IID_Wrapper) { *out = nullptr; return E_NOINTERFACE; }
-        *out = static_cast<Wrapper *>(this);
-        return S_OK;
+        static const InterfaceEntry table[] = {EntryOf<Host, Wrapper>(IID_Wrapper)};
+        return QueryTable(this, table, iid, out);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }

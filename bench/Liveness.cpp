@@ -6,9 +6,12 @@
 #include <functional>
 #include <thread>
 #include "win32/Clock.h"
+#include "win32/Module.h"
+#include "win32/WindowClass.h"
 #include "core/Settings.h"
 #include "core/modGlobalDefinitions.h"
 #include "folders/modDirhoardEx.h"
+#include "Walks.h"
 
 namespace bench {
 namespace {
@@ -60,13 +63,9 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND MakePlayer() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PlayerProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DirhoardExBenchPlayer";
-    RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, L"live player", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                           nullptr, wc.hInstance, nullptr);
+    WindowClass::Register(L"DirhoardExBenchPlayer", PlayerProc);
+    return CreateWindowExW(0, L"DirhoardExBenchPlayer", L"live player", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                           nullptr, Module::Instance(), nullptr);
 }
 
 // Every message the player's thread takes, whichever loop takes it.
@@ -132,7 +131,7 @@ TreeCosts MeasureTree(HWND dialog, HWND addDir) {
 }
 
 std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
-                                       modDirhoardEx::FindFirstFunction listing, TreeCosts *costs) {
+                                       std::shared_ptr<const folders::Lister> lister, TreeCosts *costs) {
     std::vector<WalkLiveness> results;
     if (media <= 0) return results;
     HWND player = MakePlayer();
@@ -146,7 +145,7 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
     seen.lastRecords.clear();
     seen.markersTaken.clear();
     std::vector<StepTimes::Step> steps;
-    std::vector<double> clicks;
+    std::vector<double> clicks, bares;
     std::vector<Marker> markersPosted;
     std::atomic<bool> driving{true}, ok{false};
 
@@ -173,6 +172,10 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
                 const long ticks = seen.tickCount;
                 all = all && WaitFor([&] { return seen.tickCount >= ticks + 3; }, kWalkDeadlineMs);
                 if (!all) break;
+                // The platform's pace of the moment, on this thread while the player's idles.
+                const double bareStart = Clock::NowMs();
+                BareWalk(root);
+                bares.push_back(Clock::NowMs() - bareStart);
                 clicks.push_back(Clock::NowMs());
                 DWORD_PTR answer = 0;
                 SendMessageTimeoutW(addDir, BM_CLICK, 0, 0, SMTO_NORMAL, kWalkDeadlineMs, &answer);
@@ -200,7 +203,7 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
     taken.reserve(1 << 20);
     HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, TakenHook, nullptr, GetCurrentThreadId());
     StepTimes::KeepIn(&steps);
-    modDirhoardEx::ShowFolderBrowser(listing);
+    modDirhoardEx::ShowFolderBrowser(std::move(lister));
     StepTimes::KeepIn(nullptr);
     UnhookWindowsHookEx(hook);
     KillTimer(player, kProbeTimer);
@@ -214,6 +217,7 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
     for (size_t i = 0; i < clicks.size(); ++i) {
         WalkLiveness walk;
         walk.click = clicks[i];
+        walk.bareWalk = bares[i];
         const double last = seen.lastRecords[i];
         walk.firstRecord = seen.firstRecords[i] - walk.click;
         walk.lastRecord = last - walk.click;

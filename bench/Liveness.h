@@ -5,7 +5,8 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "folders/Listing.h"
+#include <memory>
+#include "folders/Lister.h"
 #include "win32/StepTimes.h"
 
 namespace bench {
@@ -24,6 +25,7 @@ struct Dispatched {
 
 struct WalkLiveness {
     double click = 0;             // Clock::NowMs() of the click
+    double bareWalk = 0;          // ms of a bare walk of the same tree just before the click
     double firstRecord = 0;       // ms after the click
     double lastRecord = 0;        // ms after the click
     Stretch longestGap;           // between the timer's ticks, the click and the last record
@@ -44,6 +46,6 @@ struct TreeCosts {
 // records one walk sends. Empty when the browser did not open or a walk did not end. The
 // platform's own costs go to `tree` where given.
 std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
-                                       modDirhoardEx::FindFirstFunction listing = FindFirstFileExW,
+                                       std::shared_ptr<const folders::Lister> lister,
                                        TreeCosts *tree = nullptr);
 }

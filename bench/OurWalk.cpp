@@ -13,7 +13,7 @@ namespace bench {
 namespace {
 // The direct design's recursion: subfolders first, then the folder's own files, each file's
 // type asked of the shell.
-void DirectFolder(modDirhoardEx::LongPath &path, modDirhoardEx::RecordBuilder &builder, long &sent) {
+void DirectFolder(folders::LongPath &path, folders::RecordBuilder &builder, long &sent) {
     std::vector<std::wstring> folders, files;
     WIN32_FIND_DATAW entry;
     const size_t mark = path.Push(L"*");
@@ -33,7 +33,7 @@ void DirectFolder(modDirhoardEx::LongPath &path, modDirhoardEx::RecordBuilder &b
     }
     for (const std::wstring &file : files) {
         const size_t at = path.Push(file.c_str());
-        if (modDirhoardEx::ShellSaysMedia(path, file.c_str(), false)) {
+        if (folders::ShellSaysMedia(path, file.c_str(), false)) {
             builder.Build(path, false);
             ++sent;
         }
@@ -42,13 +42,12 @@ void DirectFolder(modDirhoardEx::LongPath &path, modDirhoardEx::RecordBuilder &b
 }
 
 // The press: the dialog box ends with the walk.
-struct Press final : modDirhoardEx::WalkObserver {
+struct Press final : folders::WalkObserver {
     std::wstring root;
-    modDirhoardEx::FindFirstFunction listing;
     HWND dialog = nullptr;
     Span span;
     void Progress(size_t, std::wstring_view) override {}
-    void Ended(const modDirhoardEx::WalkOutcome &) override {
+    void Ended(const folders::WalkOutcome &) override {
         span.end = Clock::NowMs();
         EndDialog(dialog, 1);
     }
@@ -59,18 +58,17 @@ INT_PTR CALLBACK PressDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     auto *press = reinterpret_cast<Press *>(lParam);
     press->dialog = dialog;
     press->span.start = Clock::NowMs();
-    if (!modDirhoardEx::AddFolderToPlaylist(press->root, *press, dialog, press->listing)) EndDialog(dialog, 0);
+    if (!modDirhoardEx::AddFolderToPlaylist(press->root, *press, dialog)) EndDialog(dialog, 0);
     return TRUE;
 }
 }
 
-Span PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {
+Span PluginWalk(const std::wstring &root, HWND player) {
     modGlobalDefinitions::hWndWinamp = player;
     modDirhoardEx::RecurseSubfolders = true;
     modDirhoardEx::PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
     Press press;
     press.root = root;
-    press.listing = listing;
     // An empty dialog box of no size: its loop is the one the folder browser runs.
     struct alignas(4) {
         DLGTEMPLATE header;
@@ -81,17 +79,11 @@ Span PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstF
     return press.span;
 }
 
-long BlockingWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing) {
-    test::SendingSink sink(player);
-    modDirhoardEx::FolderWalker walker(sink, listing);
-    return static_cast<long>(walker.Walk(root, true).sent);
-}
-
 long DirectWalk(const std::wstring &root, HWND player) {
-    modDirhoardEx::LongPath path;
+    folders::LongPath path;
     if (!path.Assign(root)) return 0;
     test::SendingSink sink(player);
-    modDirhoardEx::RecordBuilder builder(sink);
+    folders::RecordBuilder builder(sink);
     long sent = 0;
     DirectFolder(path, builder, sent);
     return sent;

@@ -2,7 +2,6 @@
 // The walks the benchmark compares.
 #include <windows.h>
 #include <string>
-#include "folders/Listing.h"
 
 namespace bench {
 // From the press (the call) to the end of the walk.
@@ -16,11 +15,7 @@ long BareWalk(const std::wstring &root);
 // The plugin's "Add Dir", pressed in a dialog box and over when the walk is: a worker lists,
 // the records go to `player` between the messages the dialog's own loop dispatches. The span
 // leaves out the dialog box's own coming and going.
-Span PluginWalk(const std::wstring &root, HWND player, modDirhoardEx::FindFirstFunction listing = FindFirstFileExW);
-// The same walk listing and sending on this thread, dispatching nothing: "Add Dir" before it
-// ran in the background.
-long BlockingWalk(const std::wstring &root, HWND player,
-                  modDirhoardEx::FindFirstFunction listing = FindFirstFileExW);
+Span PluginWalk(const std::wstring &root, HWND player);
 // The direct design: the same order, one shell type look-up per file, no cache.
 long DirectWalk(const std::wstring &root, HWND player);
 }

@@ -2,16 +2,11 @@
 
 #include <algorithm>
 #include "win32/Barrier.h"
+#include "win32/InterfaceTable.h"
 
 STDMETHODIMP HostWrapper::QueryInterface(REFIID iid, void **out) {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_Wrapper) {
-        *out = static_cast<Wrapper *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    static const InterfaceEntry table[] = {EntryOf<HostWrapper, Wrapper>(IID_Wrapper)};
+    return QueryTable(this, table, iid, out);
 }
 
 STDMETHODIMP_(ULONG) HostWrapper::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }

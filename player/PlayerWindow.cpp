@@ -4,6 +4,7 @@
 #include "FileAssociations.h"
 #include "PlayerIds.h"
 #include "Playlist.h"
+#include "win32/WindowClass.h"
 
 namespace {
 constexpr UINT kWaIpc = WM_USER;
@@ -22,13 +23,9 @@ HWND NewList(const wchar_t *title, DWORD style, HWND parent, HINSTANCE instance)
 
 bool PlayerWindow::Create(HINSTANCE instance) {
     instance_ = instance;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = Player::kClass;
-    if (!RegisterClassW(&wc)) return false;
+    if (!WindowClass::Register(Player::kClass, Proc,
+                               {LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)}))
+        return false;
 
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu();

@@ -5,13 +5,17 @@
 #include "win32/Barrier.h"
 #include "core/ClassFactory.h"
 #include "win32/Module.h"
+#include "win32/WindowClass.h"
 #include "core/Registration.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         Module::SetInstance(instance);
         DisableThreadLibraryCalls(instance);
     }
+    // Unloaded while the process goes on: no class of ours may outlive our code. At the
+    // process's end the classes go with it.
+    if (reason == DLL_PROCESS_DETACH && !reserved) WindowClass::UnregisterAll();
     return TRUE;
 }
 

@@ -8,26 +8,17 @@
 #include "config/LetterBox.h"
 #include "config/LetterFilter.h"
 #include "win32/Module.h"
+#include "win32/WindowClass.h"
 #include "core/Settings.h"
 
 namespace {
 using namespace ControlLayout;
 
 constexpr char kClassName[] = "DirhoardExConfiguration";
+constexpr wchar_t kClassNameW[] = L"DirhoardExConfiguration";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-void RegisterWindowClass(WNDPROC proc) {
-    WNDCLASSEXA wc{sizeof wc};
-    if (GetClassInfoExA(Module::Instance(), kClassName, &wc)) return;
-    wc = WNDCLASSEXA{sizeof wc};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = Module::Instance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) throw std::runtime_error("configuration window class");
-}
 
 struct Dpi {
     int x = 96, y = 96;
@@ -79,7 +70,9 @@ ClassAndStyle StyleOf(const ControlLayout::Control &c) {
 }
 
 frmDirhoardEx::frmDirhoardEx() {
-    RegisterWindowClass(&WindowProc);
+    if (!WindowClass::Register(kClassNameW, &WindowProc,
+                               {LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), true}))
+        throw std::runtime_error("configuration window class");
     const Dpi dpi;
     owner_.Reset(CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Module::Instance(),
                                  nullptr));
@@ -98,7 +91,6 @@ frmDirhoardEx::frmDirhoardEx() {
 frmDirhoardEx::~frmDirhoardEx() {
     window_.Reset();
     owner_.Reset();
-    UnregisterClassA(kClassName, Module::Instance());
 }
 
 void frmDirhoardEx::CreateControls() {

@@ -1,6 +1,7 @@
 #include "core/ClassFactory.h"
 
 #include "win32/Barrier.h"
+#include "win32/InterfaceTable.h"
 #include "win32/Module.h"
 #include "core/clsDirhoardEx.h"
 
@@ -9,14 +10,8 @@ namespace {
 class ClassFactory final : public IClassFactory {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void **out) override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        static const InterfaceEntry table[] = {EntryOf<ClassFactory, IClassFactory>(IID_IClassFactory)};
+        return QueryTable(this, table, iid, out);
     }
     STDMETHODIMP_(ULONG) AddRef() override { Module::AddRef(); return 2; }
     STDMETHODIMP_(ULONG) Release() override { Module::Release(); return 1; }

@@ -3,10 +3,10 @@
 
 #include "win32/Barrier.h"
 #include "win32/Bstr.h"
+#include "win32/InterfaceTable.h"
 #include "win32/Module.h"
 #include "config/frmDirhoardEx.h"
-#include "folders/BackgroundWalk.h"
-#include "folders/modDirhoardEx.h"
+#include "folders/Folders.h"
 #include "hook/modWinampWindowProc.h"
 #include "core/modGlobalDefinitions.h"
 
@@ -32,22 +32,17 @@ clsDirhoardEx::clsDirhoardEx() {
 
 clsDirhoardEx::~clsDirhoardEx() {
     // The host let go of the last of us: nothing more goes to the player.
-    if (InterlockedDecrement(&liveObjects) == 0) modDirhoardEx::StopWalk();
+    if (InterlockedDecrement(&liveObjects) == 0) folders::StopWalk();
     Module::Release();
 }
 
 STDMETHODIMP clsDirhoardEx::QueryInterface(REFIID iid, void **out) {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__clsDirhoardEx) {
-        *out = static_cast<_clsDirhoardEx *>(this);
-    } else if (iid == IID_IKobWinAmpGenPlugin) {
-        *out = static_cast<IKobWinAmpGenPlugin *>(this);
-    } else {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    static const InterfaceEntry table[] = {
+        EntryOf<clsDirhoardEx, _clsDirhoardEx>(IID__clsDirhoardEx),
+        EntryOf<clsDirhoardEx, _clsDirhoardEx>(IID_IDispatch),
+        EntryOf<clsDirhoardEx, IKobWinAmpGenPlugin>(IID_IKobWinAmpGenPlugin),
+    };
+    return QueryTable(this, table, iid, out);
 }
 
 STDMETHODIMP_(ULONG) clsDirhoardEx::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
@@ -147,7 +142,7 @@ STDMETHODIMP clsDirhoardEx::Quit() {
     return ComBarrier([&]() -> HRESULT {
         // The host may delete the settings next (uninstall): the browser stores them now, and
         // nothing of ours writes them afterwards.
-        modDirhoardEx::CloseFolderBrowser();
+        folders::CloseFolderBrowser();
         ConfigWindow().Shutdown();
         return S_OK;
     });

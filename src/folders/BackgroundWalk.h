@@ -7,16 +7,19 @@
 #include <string_view>
 #include "core/WinampHost.h"
 #include "folders/FolderWalker.h"
-#include "folders/Listing.h"
+#include "folders/Lister.h"
 
-namespace modDirhoardEx {
+namespace folders {
 struct WalkRequest {
     HWND player = nullptr;
     std::wstring folder;
     bool recurse = false;
     WinampHost::ExtensionList played;  // asked of the player for this press
     ExtensionVerdicts shellAnswers;    // what the shell answered at earlier presses, still true
-    FindFirstFunction listing = FindFirstFileExW;
+    std::shared_ptr<const Lister> lister = Lister::Platform();
+    // Where each record goes before the player is sent it, on the player's thread; none: the
+    // walk's own.
+    COPYDATASTRUCT *record = nullptr;
     HWND owner = nullptr;  // of the warning about folders that could not be read
     // False: the walk lists on the calling thread, as where no worker can start.
     bool worker = true;

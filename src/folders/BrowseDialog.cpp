@@ -13,10 +13,13 @@
 #include "core/WinampHost.h"
 #include "folders/BackgroundWalk.h"
 #include "folders/FolderCheck.h"
+#include "folders/Folders.h"
 #include "folders/LongPath.h"
 #include "folders/modDirhoardEx.h"
 
 namespace modDirhoardEx {
+using namespace folders;
+
 namespace {
 constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v-centred, left, auto check box
 
@@ -29,7 +32,7 @@ bool browsing = false;
 // The line under the tree that shows a walk's progress; hidden until the first walk.
 HWND progressLabel = nullptr;
 // What lists the folders of this dialog's walks.
-FindFirstFunction listing = FindFirstFileExW;
+std::shared_ptr<const Lister> lister;
 // Sees Escape on its way to the dialog: the shell's loop does not show it to us.
 HHOOK escapeFilter = nullptr;
 // The folder and the box were stored when the browser was told to close: nothing more is.
@@ -237,7 +240,7 @@ void OnAddDir(HWND dialog) {
             if (!started && openDialog == dialog) SetWalking(dialog, false);
         }
     } refused{dialog, started};
-    started = AddFolderToPlaylist(PathIn(SelectedPath), dialogWatch, dialog, listing);
+    started = AddFolderToPlaylist(PathIn(SelectedPath), dialogWatch, dialog, lister);
 }
 
 LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
@@ -287,12 +290,6 @@ LRESULT OnSize(HWND dialog, WPARAM wParam, LPARAM lParam) {
 }
 }
 
-void CloseFolderBrowser() {
-    StopWalk();
-    if (!openDialog) return;
-    StoreSettings();
-    PostMessageW(openDialog, WM_COMMAND, IDCANCEL, 0);
-}
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
     return CallbackBarrier(0, [&] {
@@ -302,14 +299,16 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
     });
 }
 
-void ShowFolderBrowser(FindFirstFunction given) {
+void ShowFolderBrowser() { ShowFolderBrowser(Lister::Platform()); }
+
+void ShowFolderBrowser(std::shared_ptr<const Lister> given) {
     // A dialog whose thread ended went without its WM_DESTROY: it is open no more.
     if (openDialog && !IsWindow(openDialog)) {
         Closed();
         browsing = false;
     }
     if (PrevDialogProc || browsing) return;
-    listing = given;
+    lister = std::move(given);
     std::fill_n(SelectedPath, kPathChars, L' ');
     SelectedPath[kPathChars] = L'\0';
     std::copy_n(SelectedPath, kPathChars + 1, PathScratch);
@@ -319,7 +318,10 @@ void ShowFolderBrowser(FindFirstFunction given) {
     request.lpfn = BrowseCallback;
     browsing = true;
     struct Done {
-        ~Done() { browsing = false; }
+        ~Done() {
+            browsing = false;
+            lister.reset();
+        }
     } done;
     ItemList chosen(SHBrowseForFolderW(&request));
 }
@@ -335,4 +337,12 @@ LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         }
     });
 }
+}
+
+void folders::CloseFolderBrowser() {
+    using namespace modDirhoardEx;
+    StopWalk();
+    if (!openDialog) return;
+    StoreSettings();
+    PostMessageW(openDialog, WM_COMMAND, IDCANCEL, 0);
 }

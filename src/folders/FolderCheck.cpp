@@ -4,7 +4,7 @@
 #include <memory>
 #include "win32/ModuleThread.h"
 
-namespace modDirhoardEx {
+namespace folders {
 namespace {
 bool OnNetworkDrive(const std::wstring &path, const FolderProbe &probe) {
     if (path.starts_with(L"\\\\")) return true;

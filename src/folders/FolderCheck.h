@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string>
 
-namespace modDirhoardEx {
+namespace folders {
 // The platform's answers the check relies on; tests put a silent server in their place.
 struct FolderProbe {
     DWORD(WINAPI *attributes)(LPCWSTR) = GetFileAttributesW;

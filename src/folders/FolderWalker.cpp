@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cwchar>
 
-namespace modDirhoardEx {
+namespace folders {
 namespace {
 bool IsDotEntry(const wchar_t *name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
@@ -35,17 +35,17 @@ bool IsInside(std::wstring_view inner, std::wstring_view outer) {
 }
 }
 
-FolderWalker::FolderWalker(WalkSink &sink, FindFirstFunction listing, size_t levelBudget)
-    : sink_(sink), listing_(listing), builder_(sink), budget_(levelBudget) {
+FolderWalker::FolderWalker(WalkSink &sink, const Lister &lister, size_t levelBudget)
+    : sink_(sink), lister_(lister), builder_(sink), budget_(levelBudget) {
     types_.BeforeAsking([this] { sink_.Pausing(); });
 }
 
 HANDLE FolderWalker::FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) {
     if (!plainOnly.load(std::memory_order_relaxed)) {
-        HANDLE h = listing_(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        HANDLE h = lister_.FindFirst(pattern, FindExInfoBasic, entry, FIND_FIRST_EX_LARGE_FETCH);
         if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return h;
     }
-    HANDLE h = listing_(pattern, FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
+    HANDLE h = lister_.FindFirst(pattern, FindExInfoStandard, entry, 0);
     if (h != INVALID_HANDLE_VALUE) plainOnly = true;
     return h;
 }

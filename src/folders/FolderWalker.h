@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 #include "win32/Handles.h"
-#include "folders/Listing.h"
+#include "folders/Lister.h"
 #include "folders/LongPath.h"
 #include "folders/MediaTypes.h"
 #include "folders/RecordBuilder.h"
 
-namespace modDirhoardEx {
+namespace folders {
 struct WalkResult {
     size_t sent = 0;
     ExtensionVerdicts shellAnswers;         // every answer of the shell, those given before included
@@ -40,7 +40,8 @@ public:
     // more is listed a second time instead, so memory follows depth, not file count.
     static constexpr size_t kLevelBudget = 32 * 1024;
 
-    explicit FolderWalker(WalkSink &sink, FindFirstFunction listing = FindFirstFileExW,
+    // `lister` must outlive the walker.
+    explicit FolderWalker(WalkSink &sink, const Lister &lister = *Lister::Platform(),
                           size_t levelBudget = kLevelBudget);
     FolderWalker(const FolderWalker &) = delete;
     FolderWalker &operator=(const FolderWalker &) = delete;
@@ -97,7 +98,7 @@ private:
 
     LongPath path_;
     WalkSink &sink_;
-    const FindFirstFunction listing_;
+    const Lister &lister_;
     RecordBuilder builder_;
     MediaTypes types_;
     size_t budget_;

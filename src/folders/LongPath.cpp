@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace modDirhoardEx {
+namespace folders {
 namespace {
 constexpr std::wstring_view kExtended = L"\\\\?\\";
 constexpr std::wstring_view kExtendedUnc = L"\\\\?\\UNC\\";

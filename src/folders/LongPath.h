@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace modDirhoardEx {
+namespace folders {
 // Turns an extended path in `text` (\\?\C:\... or \\?\UNC\server\...) into its ordinary form
 // in place and returns where that form starts. For UNC it overwrites the 'C' of "UNC".
 size_t OrdinaryStart(std::wstring &text);

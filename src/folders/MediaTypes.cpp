@@ -4,7 +4,7 @@
 #include <shellapi.h>
 #include <cwchar>
 
-namespace modDirhoardEx {
+namespace folders {
 namespace {
 // The shell reads the extension after the last dot; the cache keys on exactly that text.
 std::wstring_view ExtensionOf(const wchar_t *name) {

@@ -8,7 +8,7 @@
 #include "core/WinampHost.h"
 #include "folders/LongPath.h"
 
-namespace modDirhoardEx {
+namespace folders {
 inline constexpr wchar_t kMediaType[] = L"Winamp media file";
 
 // The shell's verdict on one file: its type description equals "Winamp media file",

@@ -2,7 +2,7 @@
 
 #include "core/WinampHost.h"
 
-namespace modDirhoardEx {
+namespace folders {
 bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi) {
     if (!WinampHost::ToAnsi(path, ansi)) return false;
     record.dwData = WinampHost::IPC_PLAYFILE;

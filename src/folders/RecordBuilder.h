@@ -5,7 +5,7 @@
 #include <string_view>
 #include "folders/LongPath.h"
 
-namespace modDirhoardEx {
+namespace folders {
 // Points `record` at the ANSI form of `path` when the code page holds it exactly; `ansi`
 // keeps the bytes. False leaves the record alone.
 bool PointAnsi(COPYDATASTRUCT &record, std::wstring_view path, std::string &ansi);

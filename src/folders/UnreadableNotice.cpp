@@ -2,7 +2,7 @@
 
 #include "core/modGlobalDefinitions.h"
 
-namespace modDirhoardEx {
+namespace folders {
 std::wstring UnreadableText(const WalkResult &result) {
     std::wstring text = result.unreadable == 1
                             ? std::wstring(L"1 folder could not be read and was skipped:\n")

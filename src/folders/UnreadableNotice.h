@@ -4,7 +4,7 @@
 #include <string>
 #include "folders/FolderWalker.h"
 
-namespace modDirhoardEx {
+namespace folders {
 std::wstring UnreadableText(const WalkResult &result);
 void ShowUnreadableNotice(HWND owner, const WalkResult &result);
 }

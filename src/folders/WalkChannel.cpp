@@ -2,7 +2,7 @@
 
 #include "core/WinampHost.h"
 
-namespace modDirhoardEx {
+namespace folders {
 size_t Batch::Append(const COPYDATASTRUCT &record) {
     if (bytes.size() % 2) bytes.push_back('\0');
     const size_t offset = bytes.size();

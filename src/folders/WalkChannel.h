@@ -11,7 +11,7 @@
 #include "win32/Lock.h"
 #include "folders/FolderWalker.h"
 
-namespace modDirhoardEx {
+namespace folders {
 // Records handed over together, their bytes packed one after another (each wide one at an
 // even offset), each with its short form where it has one.
 struct Batch {

@@ -22,10 +22,15 @@ namespace {
 // A press is between its start and its walk's: the player is being asked what it plays.
 bool pressing = false;
 }
+}
 
-bool IsAdding() { return pressing || IsWalking(); }
+bool folders::IsAdding() { return modDirhoardEx::pressing || IsWalking(); }
 
-bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner, FindFirstFunction listing) {
+namespace modDirhoardEx {
+using namespace folders;
+
+bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner,
+                         std::shared_ptr<const Lister> lister) {
     // One press at a time: one that comes in while another is answered or walks (the player
     // may pump messages while it answers or takes a record) is ignored.
     if (IsAdding()) return false;
@@ -38,11 +43,12 @@ bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND 
     request.player = modGlobalDefinitions::hWndWinamp;
     request.folder.assign(folder);
     request.recurse = RecurseSubfolders;
+    request.record = &PlayFileRecord;
     // Asked here, on the player's thread, once per press.
     request.played = WinampHost::AskExtensions(request.player);
     // A stop while the player answered (the host let go, the browser closed) stops this press.
     if (StopCount() != stops) return false;
-    request.listing = listing;
+    request.lister = std::move(lister);
     request.owner = owner;
     return StartWalk(std::move(request), observer);
 }

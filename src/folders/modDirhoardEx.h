@@ -3,20 +3,28 @@
 // share. Used on the player's interface thread only.
 //
 // From the hotkey to the playlist:
-//   hook      WinampWindowProc, WM_HOTKEY -> ShowFolderBrowser           (BrowseDialog.cpp)
+//   hook      WinampWindowProc, WM_HOTKEY -> ShowFolderBrowser  (folders/Folders.h, BrowseDialog.cpp)
 //   dialog    BrowseCallback / BrowseDialogProc, "Add Dir" -> AddFolderToPlaylist (modDirhoardEx.cpp)
 //   walk      StartWalk: a worker lists with FolderWalker, the records
 //             go through WalkChannel                      (BackgroundWalk.cpp, FolderWalker.cpp, WalkChannel.cpp)
 //   records   RecordBuilder builds each one on the worker (RecordBuilder.cpp)
-//   player    this thread sends each one in the walk's turns: WinampHost::Send, WM_COPYDATA
+//   player    this thread sends each one in the walk's turns (UiTurns): WinampHost::Send, WM_COPYDATA
+// What the design does not name lives in the namespace folders, and what includes what runs one
+// way: this header, then BackgroundWalk.h, WalkChannel.h, FolderWalker.h, and below it the rest.
 #include <windows.h>
 #include <string>
 #include <string_view>
-#include "folders/Listing.h"
+#include <memory>
+#include "folders/Folders.h"
+#include "folders/Lister.h"
+
+namespace folders {
+class WalkObserver;  // folders/BackgroundWalk.h
+// A press is being answered by the player, or its walk runs.
+bool IsAdding();
+}
 
 namespace modDirhoardEx {
-class WalkObserver;  // folders/BackgroundWalk.h
-
 inline constexpr size_t kPathChars = 260;
 
 // The dialog's own window procedure while it is open; also the launch guard.
@@ -31,12 +39,8 @@ extern COPYDATASTRUCT PlayFileRecord;
 // The selected item has no file-system path, so "Add Dir" adds nothing.
 extern bool AddDirDisabled;
 
-// Opens the folder browser and returns when it closes; at once when one is already open.
-// `listing` lists the folders of the walks it starts.
-void ShowFolderBrowser(FindFirstFunction listing = FindFirstFileExW);
-// Stops a walk and stores the folder and the check box now, then ends an open browser as
-// "Finish" does; nothing of the browser writes the settings after this.
-void CloseFolderBrowser();
+// ShowFolderBrowser() of folders/Folders.h, its walks listing with `lister`.
+void ShowFolderBrowser(std::shared_ptr<const folders::Lister> lister);
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -44,11 +48,8 @@ LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 // set) to the player and returns at once; `observer` hears how it goes. False, and nothing
 // started, while another press is answered or walks, or when the walk was stopped while the
 // player answered what it plays. A warning about folders that could not be read is owned by `owner`.
-bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner = nullptr,
-                         FindFirstFunction listing = FindFirstFileExW);
-
-// A press is being answered by the player, or its walk runs.
-bool IsAdding();
+bool AddFolderToPlaylist(std::wstring_view folder, folders::WalkObserver &observer, HWND owner = nullptr,
+                         std::shared_ptr<const folders::Lister> lister = folders::Lister::Platform());
 
 // The text of a 260-character path buffer: what comes before the first NUL.
 std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]);

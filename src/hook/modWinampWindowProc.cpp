@@ -5,7 +5,7 @@
 #include "win32/Module.h"
 #include "win32/Subclass.h"
 #include "core/WinampHost.h"
-#include "folders/modDirhoardEx.h"
+#include "folders/Folders.h"
 #include "core/modGlobalDefinitions.h"
 
 namespace modWinampWindowProc {
@@ -37,7 +37,7 @@ void OnDestroy() {
     Subclass::Restore(hWndWinamp, Players());
     hookedWindow = nullptr;
     // Without the player there is nothing left to add to: not one more record.
-    modDirhoardEx::CloseFolderBrowser();
+    folders::CloseFolderBrowser();
 }
 
 // One set of notices at a time: each box's loop dispatches the next command, and boxes

@@ -5,38 +5,26 @@
 #include "Wait.h"
 
 namespace test {
-namespace {
-std::wstring gated;
-HANDLE reached = nullptr, opened = nullptr;
-DWORD reachedBy = 0;
+ListingGate::ListingGate(const std::wstring &folder)
+    : gated_(L"\\\\?\\" + folder + L"\\*"), reached_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      opened_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+// Only once no walk holds it: nothing waits at it any more.
+ListingGate::~ListingGate() = default;
+
+bool ListingGate::Reached(DWORD timeoutMs) const {
+    return WaitForSingleObject(reached_.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
+void ListingGate::Open() const { SetEvent(opened_.Get()); }
 
-ListingGate::ListingGate(std::wstring folder) {
-    gated = L"\\\\?\\" + folder + L"\\*";
-    reached = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
-
-ListingGate::~ListingGate() {
-    // A listing still held is let go; one that reaches the gate later finds the handles gone
-    // and does not wait.
-    Open();
-    CloseHandle(std::exchange(reached, nullptr));
-    CloseHandle(std::exchange(opened, nullptr));
-}
-
-bool ListingGate::Reached(DWORD timeoutMs) { return WaitForSingleObject(reached, timeoutMs) == WAIT_OBJECT_0; }
-void ListingGate::Open() { SetEvent(opened); }
-DWORD ListingGate::Thread() const { return reachedBy; }
-
-HANDLE WINAPI ListingGate::Gated(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
-                                   LPVOID filter, DWORD flags) {
-    if (CompareStringOrdinal(pattern, -1, gated.c_str(), -1, TRUE) == CSTR_EQUAL) {
-        reachedBy = GetCurrentThreadId();
-        SetEvent(reached);
-        WaitForSingleObject(opened, kTimeoutMs);
+HANDLE ListingGate::FindFirst(const wchar_t *pattern, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW &entry,
+                              DWORD flags) const {
+    if (CompareStringOrdinal(pattern, -1, gated_.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        reachedBy_ = GetCurrentThreadId();
+        SetEvent(reached_.Get());
+        WaitForSingleObject(opened_.Get(), kTimeoutMs);
     }
-    return FindFirstFileExW(pattern, level, data, search, filter, flags);
+    return Lister::FindFirst(pattern, level, entry, flags);
 }
 
 std::vector<std::wstring> ListedSubfolders(const std::wstring &folder) {

@@ -1,30 +1,33 @@
 #pragma once
 // A slow share below the walk: the listing of one folder waits at the gate until the test
-// opens it, so that a walk is certainly running while the test acts. Every wait is timed.
+// opens it, so that a walk is certainly running while the test acts. Every wait is timed. Made
+// shared, as the walks that list through it hold it.
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "folders/Listing.h"
+#include "win32/Handles.h"
+#include "folders/Lister.h"
 
 namespace test {
-class ListingGate {
+class ListingGate final : public folders::Lister {
 public:
-    explicit ListingGate(std::wstring folder);
-    ~ListingGate();
+    explicit ListingGate(const std::wstring &folder);
+    ~ListingGate() override;
     ListingGate(const ListingGate &) = delete;
     ListingGate &operator=(const ListingGate &) = delete;
 
-    // What the walk lists with: the gated folder waits at the gate, the rest as usual.
-    static modDirhoardEx::FindFirstFunction Listing() { return Gated; }
+    HANDLE FindFirst(const wchar_t *pattern, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW &entry,
+                     DWORD flags) const override;
     // The walk has come to the folder and waits.
-    bool Reached(DWORD timeoutMs);
-    void Open();
+    bool Reached(DWORD timeoutMs) const;
+    void Open() const;
     // The thread that came to the gate.
-    DWORD Thread() const;
+    DWORD Thread() const { return reachedBy_; }
 
 private:
-    static HANDLE WINAPI Gated(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS search,
-                               LPVOID filter, DWORD flags);
+    const std::wstring gated_;
+    KernelHandle reached_, opened_;
+    mutable DWORD reachedBy_ = 0;
 };
 
 // The subfolders of `folder` in the order the file system lists them, which the walk keeps.

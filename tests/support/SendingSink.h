@@ -6,7 +6,7 @@
 #include "folders/FolderWalker.h"
 
 namespace test {
-class SendingSink final : public modDirhoardEx::WalkSink {
+class SendingSink final : public folders::WalkSink {
 public:
     explicit SendingSink(HWND player) : sender_(player) {}
     void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) override { sender_.Send(record, shortForm); }

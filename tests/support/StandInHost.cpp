@@ -1,14 +1,11 @@
 #include "StandInHost.h"
 
+#include "win32/InterfaceTable.h"
+
 namespace test {
 STDMETHODIMP StandInHost::QueryInterface(REFIID iid, void **out) {
-    if (iid == IID_IUnknown || iid == IID_Wrapper) {
-        *out = static_cast<Wrapper *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    static const InterfaceEntry table[] = {EntryOf<StandInHost, Wrapper>(IID_Wrapper)};
+    return QueryTable(this, table, iid, out);
 }
 
 STDMETHODIMP StandInHost::SetDescription(BSTR text) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include "win32/WindowClass.h"
 #include "FileAssociations.h"
 #include "PlayerIds.h"
 #include "Playlist.h"
@@ -24,11 +25,7 @@ std::function<LRESULT()> StandInPlayer::Block(std::string bytes) {
 }
 
 StandInPlayer::StandInPlayer() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClass;
-    RegisterClassW(&wc);  // a second registration fails harmlessly
+    WindowClass::Register(kClass, Proc);
     window_ = CreateWindowExW(0, kClass, L"Stand-in player", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
 }

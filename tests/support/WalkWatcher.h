@@ -8,12 +8,12 @@
 #include "folders/BackgroundWalk.h"
 
 namespace test {
-class WalkWatcher final : public modDirhoardEx::WalkObserver {
+class WalkWatcher final : public folders::WalkObserver {
 public:
     void Progress(size_t, std::wstring_view) override {
         if (onProgress) onProgress();
     }
-    void Ended(const modDirhoardEx::WalkOutcome &outcome) override {
+    void Ended(const folders::WalkOutcome &outcome) override {
         this->outcome = outcome;
         ++ends;
     }
@@ -22,7 +22,7 @@ public:
     }
 
     std::function<void()> onProgress;
-    std::optional<modDirhoardEx::WalkOutcome> outcome;
+    std::optional<folders::WalkOutcome> outcome;
     int ends = 0;
 };
 }

@@ -11,12 +11,13 @@
 #include "WalkWatcher.h"
 #include "win32/ComPtr.h"
 #include "win32/Module.h"
+#include "win32/WindowClass.h"
 #include "core/clsDirhoardEx.h"
 #include "folders/BackgroundWalk.h"
 #include "folders/FolderCheck.h"
 #include "folders/WalkChannel.h"
 
-using modDirhoardEx::WalkChannel;
+using folders::WalkChannel;
 
 namespace {
 class BackgroundWalkTest : public WalkingBrowser {
@@ -41,7 +42,7 @@ protected:
 TEST_F(BackgroundWalkTest, NothingIsSentAfterAStop) {
     for (int i = 0; i < 600; ++i) tree.File(L"Many\\m" + std::to_wstring(i) + L".dhm");
     player.onPlayFile = [&] {
-        if (player.Playlist().size() == 10) modDirhoardEx::StopWalk();
+        if (player.Playlist().size() == 10) folders::StopWalk();
     };
     test::WalkWatcher watch;
     Press(tree.Path(L"Many"), watch);
@@ -70,7 +71,7 @@ TEST_F(BackgroundWalkTest, TheWorkerWaitsAtTheQueuesLimitThenGoesOn) {
         channel.End({});
     });
     ASSERT_TRUE(test::PollUntil([&] { return fed >= kLimit; }));
-    modDirhoardEx::Batch batch;
+    folders::Batch batch;
     WalkChannel::Taken result = WalkChannel::Taken::Idle;
     size_t got = 0;
     while (test::PollUntil([&] { return (result = channel.TakeBatch(batch)) != WalkChannel::Taken::Idle; }) &&
@@ -92,16 +93,16 @@ TEST_F(BackgroundWalkTest, AnExceptionOnThePlayersSideStopsTheWorker) {
     ASSERT_TRUE(test::RunShell(tree.Folder(L"Full"),
                                "for f in $(seq 10 79); do mkdir f$f && (cd f$f && seq -f 'm%03g.dhm' 0 255 | xargs touch); done"));
     gate.reset();
-    test::ListingGate held(test::ListedSubfolders(tree.Path(L"Full")).at(1));
+    const auto held = std::make_shared<test::ListingGate>(test::ListedSubfolders(tree.Path(L"Full")).at(1));
     test::WalkWatcher watch;
     watch.onProgress = [] { throw std::runtime_error("the player's side failed"); };
     modDirhoardEx::RecurseSubfolders = true;
-    ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), watch, nullptr, held.Listing()));
-    ASSERT_TRUE(held.Reached(test::kTimeoutMs));
+    ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), watch, nullptr, held));
+    ASSERT_TRUE(held->Reached(test::kTimeoutMs));
     ASSERT_TRUE(watch.WaitForEnd());
-    held.Open();
+    held->Open();
     EXPECT_TRUE(watch.outcome->stopped);
-    EXPECT_FALSE(modDirhoardEx::IsWalking());
+    EXPECT_FALSE(folders::IsWalking());
     EXPECT_TRUE(WorkerEnded());
     test::RunShell(tree.Root(), "rm -rf Full");
 }
@@ -127,13 +128,13 @@ TEST_F(BackgroundWalkTest, QuitDuringAWalkStopsItAndEndsTheDialog) {
 // Where no worker can start, the records go out as the walk finds them, and its end still
 // comes as a posted message, not from inside the start.
 TEST_F(BackgroundWalkTest, WithoutAWorkerTheWalkListsHereAndEndsByAMessage) {
-    modDirhoardEx::WalkRequest request;
+    folders::WalkRequest request;
     request.player = player.Window();
     request.folder = tree.Path(L"A");
     request.recurse = true;
     request.worker = false;
     test::WalkWatcher watch;
-    ASSERT_TRUE(modDirhoardEx::StartWalk(request, watch));
+    ASSERT_TRUE(folders::StartWalk(request, watch));
     EXPECT_EQ(watch.ends, 0);
     EXPECT_EQ(player.Paths(), AllOfA());
     ASSERT_TRUE(watch.WaitForEnd());
@@ -166,11 +167,8 @@ LRESULT CALLBACK BusyProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 TEST_F(BackgroundWalkTest, APlayerThatAlwaysHasAMessageWaitingStillGetsItsRecords) {
     Paths fifty;
     for (int i = 0; i < 50; ++i) fifty.push_back(tree.File(L"Busy\\m" + std::to_wstring(10 + i) + L".dhm"));
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = BusyProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DirhoardExTestBusy";
-    RegisterClassW(&wc);
+    constexpr wchar_t kBusy[] = L"DirhoardExTestBusy";
+    WindowClass::Register(kBusy, BusyProc);
     for (const char *busy : {"paints without end", "a 10 ms timer taking 15 ms"}) {
         player.Clear();
         int during = 0;
@@ -179,8 +177,8 @@ TEST_F(BackgroundWalkTest, APlayerThatAlwaysHasAMessageWaitingStillGetsItsRecord
             // Once the dialog shows: the dialog manager shows it only when its queue runs empty.
             HWND window = nullptr;
             OnTestThread([&] {
-                window = CreateWindowExW(0, wc.lpszClassName, L"busy", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr,
-                                         nullptr, wc.hInstance, nullptr);
+                window = CreateWindowExW(0, kBusy, L"busy", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
+                                         Module::Instance(), nullptr);
                 if (busy[0] == 'p') InvalidateRect(window, nullptr, FALSE);
                 else SetTimer(window, 1, 10, nullptr);
             });
@@ -272,7 +270,8 @@ TEST_F(BackgroundWalkTest, TheWalkGoesOnWhileTheConfigurationWindowOrAPlayersBox
     for (const Loop &loop : ways) {
         player.Clear();
         gate.reset();
-        gate = std::make_unique<test::ListingGate>(slow);
+        gate = std::make_shared<test::ListingGate>(slow);
+        listing = gate;
         bool openAtTheEnd = false;
         const Seen seen = Open([&](HWND dialog, Seen &s) {
             if (!(s.held = StartHeldWalk(dialog, s))) return;
@@ -308,9 +307,9 @@ UINT WINAPI ZMapped(LPCWSTR root) { return (root[0] | 0x20) == L'z' ? DRIVE_REMO
 TEST_F(BackgroundWalkTest, AStoredNetworkFolderWhoseServerDoesNotAnswerCountsAsNone) {
     answerNow = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     for (const wchar_t *path : {L"\\\\server\\share\\Music", L"Z:\\Music", L"z:\\Music"})
-        EXPECT_FALSE(modDirhoardEx::IsFolderWithin(path, 100, {SilentServer, ZMapped})) << testing::PrintToString(std::wstring(path));
+        EXPECT_FALSE(folders::IsFolderWithin(path, 100, {SilentServer, ZMapped})) << testing::PrintToString(std::wstring(path));
     SetEvent(answerNow);
-    EXPECT_TRUE(modDirhoardEx::IsFolderWithin(L"Z:\\Music", test::kTimeoutMs, {QuickServer, ZMapped}));
+    EXPECT_TRUE(folders::IsFolderWithin(L"Z:\\Music", test::kTimeoutMs, {QuickServer, ZMapped}));
     EXPECT_TRUE(test::PollUntil([] { return Module::CanUnload(); })) << "the checks' threads ended";
     CloseHandle(answerNow);
 }
@@ -352,7 +351,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
              };
              test::WalkWatcher watch;
              const bool started = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"), watch);
-             const bool adding = modDirhoardEx::IsAdding();
+             const bool adding = folders::IsAdding();
              // Whatever came of it, nothing may go on once the watcher is gone.
              if (started && watch.WaitForEnd()) test::PumpPending();
              return Outcome{player.Paths().size(), false, started || adding || !WorkerEnded()};
@@ -373,7 +372,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
              });
              const bool exact = seen.held && seen.endedOpen && player.Paths() == AllOfA();
              return Outcome{exact ? 0 : player.Paths().size(), addDirUsable || checkUsable,
-                            !again || modDirhoardEx::IsAdding() || !WorkerEnded()};
+                            !again || folders::IsAdding() || !WorkerEnded()};
          }},
         {"the player posts its quit mid-walk", [&] {
              for (int i = 0; i < 600; ++i) tree.File(L"Many\\m" + std::to_wstring(i) + L".dhm");
@@ -398,7 +397,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
                             "for f in $(seq 10 79); do mkdir f$f && (cd f$f && seq -f 'm%03g.dhm' 0 255 | xargs touch); done");
              // Past this folder's listing the worker has queued all it may: it waits for the player.
              gate.reset();
-             test::ListingGate held(test::ListedSubfolders(tree.Path(L"Full")).at(64));
+             const auto held = std::make_shared<test::ListingGate>(test::ListedSubfolders(tree.Path(L"Full")).at(64));
              std::unique_ptr<test::StandInPlayer> gone;
              std::unique_ptr<test::StandInHost> goneHost;
              ComPtr<IKobWinAmpGenPlugin> goneObject;
@@ -409,12 +408,12 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
                  clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, goneObject.PutVoid());
                  if (FAILED(goneObject->Initialize(goneHost.get()))) return;
                  modDirhoardEx::RecurseSubfolders = true;
-                 if (modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), goneWatch, nullptr, held.Listing()))
-                     held.Reached(test::kTimeoutMs);
+                 if (modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), goneWatch, nullptr, held))
+                     held->Reached(test::kTimeoutMs);
              });
              players.join();
-             const DWORD workerId = held.Thread();
-             held.Open();
+             const DWORD workerId = held->Thread();
+             held->Open();
              HANDLE worker = workerId ? OpenThread(SYNCHRONIZE, FALSE, workerId) : nullptr;
              const bool workerEnded = worker && WaitForSingleObject(worker, test::kTimeoutMs) == WAIT_OBJECT_0;
              if (worker) CloseHandle(worker);
@@ -423,7 +422,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
              test::StandInHost host{player.Window()};
              clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, next.PutVoid());
              const bool initialized = SUCCEEDED(next->Initialize(&host));
-             const bool left = !workerId || !workerEnded || !initialized || modDirhoardEx::IsAdding();
+             const bool left = !workerId || !workerEnded || !initialized || folders::IsAdding();
              if (initialized) next->Quit();
              test::RunShell(tree.Root(), "rm -rf Full");
              return Outcome{gone->Paths().size(), false, left};

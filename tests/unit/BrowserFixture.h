@@ -102,7 +102,7 @@ protected:
     test::StandInPlayer player;
     test::TempTree tree;
     HWND opener = nullptr;
-    modDirhoardEx::FindFirstFunction listing = FindFirstFileExW;
+    std::shared_ptr<const folders::Lister> listing = folders::Lister::Platform();
     std::wstring a1, a2, b1;
 };
 
@@ -117,8 +117,8 @@ protected:
         ASSERT_EQ(order.size(), 2u);
         sentFirst = order[0] == tree.Path(L"A\\B") ? b1 : c1;
         slow = order[1];
-        gate = std::make_unique<test::ListingGate>(slow);
-        listing = test::ListingGate::Listing();
+        gate = std::make_shared<test::ListingGate>(slow);
+        listing = gate;
         Settings::StorePath(tree.Path(L"A"));
         Settings::StoreRecurse(true);
     }
@@ -134,7 +134,7 @@ protected:
     }
 
     std::wstring c1, sentFirst, slow;
-    std::unique_ptr<test::ListingGate> gate;
+    std::shared_ptr<test::ListingGate> gate;
 };
 
 }

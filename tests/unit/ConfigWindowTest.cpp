@@ -1,5 +1,6 @@
 // The configuration window as the user meets it: layout, keyboard, closing.
 #include "ConfigFixture.h"
+#include "MessageWindow.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -293,12 +294,7 @@ LRESULT CALLBACK AskingProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 TEST_F(ConfigWindow, ShowingWhileShownReturnsAtOnceWithoutNesting) {
     asked = form.get();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = AskingProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"AskingHost";
-    RegisterClassW(&wc);
-    HWND host = CreateWindowExW(0, L"AskingHost", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    HWND host = test::MessageWindow(L"AskingHost", AskingProc);
     std::atomic<bool> returnedWhileShown{false};
     test::SecondThread user([&] {
         if (!Shown()) return;

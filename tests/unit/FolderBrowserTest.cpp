@@ -163,7 +163,8 @@ TEST_F(WalkingBrowser, FinishOrTheCloseBoxDuringAWalkStopsItAtOnceAndClosesStori
         player.Clear();
         Settings::StoreRecurse(true);
         gate.reset();
-        gate = std::make_unique<test::ListingGate>(slow);
+        gate = std::make_shared<test::ListingGate>(slow);
+        listing = gate;
         const Seen seen = Open([&](HWND dialog, Seen &s) {
             if (!(s.held = StartHeldWalk(dialog, s))) return;
             way.close(dialog);

@@ -18,8 +18,8 @@
 #include "folders/modDirhoardEx.h"
 #include "core/modGlobalDefinitions.h"
 
-using modDirhoardEx::FolderWalker;
-using modDirhoardEx::WalkResult;
+using folders::FolderWalker;
+using folders::WalkResult;
 
 namespace {
 using Paths = std::vector<std::wstring>;
@@ -69,7 +69,7 @@ protected:
     void TearDown() override { modGlobalDefinitions::hWndWinamp = nullptr; }
 
     WalkResult Run(const std::wstring &folder, bool recurse, size_t budget = FolderWalker::kLevelBudget) {
-        FolderWalker walker(sink, FindFirstFileExW, budget);
+        FolderWalker walker(sink, *folders::Lister::Platform(), budget);
         return walker.Walk(folder, recurse);
     }
     // "Add Dir" on `folder`, waited for to its end and its warning.
@@ -232,7 +232,7 @@ TEST_F(Walk, NamesOnlyTheFirstFewUnreadableFolders) {
     WalkResult result;
     result.unreadable = 7;
     result.firstUnreadable = {L"C:\\1", L"C:\\2", L"C:\\3", L"C:\\4", L"C:\\5"};
-    EXPECT_EQ(modDirhoardEx::UnreadableText(result),
+    EXPECT_EQ(folders::UnreadableText(result),
               L"7 folders could not be read and were skipped:\n\nC:\\1\nC:\\2\nC:\\3\nC:\\4\nC:\\5\n... and 2 more");
 }
 
@@ -309,14 +309,14 @@ TEST_F(Walk, NamesTheOrdinaryFormCannotCarryGoInAFormThatOpensTheSameFile) {
 }
 
 TEST(ExactName, DevicesAndTrailingDotsOrBlanksButNotLookAlikes) {
-    using modDirhoardEx::NeedsExactName;
+    using folders::NeedsExactName;
     for (const wchar_t *name : {L"CON", L"con.mp3", L"Aux.tar.gz", L"NUL ", L"nul .txt", L"COM1.mp3", L"lpt9",
                                 L"COM\u00b9", L"R.E.M.", L"Blank ", L"CONIN$"})
         EXPECT_TRUE(NeedsExactName(name)) << testing::PrintToString(std::wstring(name));
     for (const wchar_t *name : {L"CONSOLE.mp3", L"icon.mp3", L"COM", L"COM10", L"LPTX", L".hidden", L"a.b", L"..", L""})
         EXPECT_FALSE(NeedsExactName(name)) << testing::PrintToString(std::wstring(name));
-    EXPECT_TRUE(modDirhoardEx::NeedsExactPath(L"C:\\Music\\R.E.M.\\x.mp3"));
-    EXPECT_FALSE(modDirhoardEx::NeedsExactPath(L"\\\\server\\share\\Music\\x.mp3"));
+    EXPECT_TRUE(folders::NeedsExactPath(L"C:\\Music\\R.E.M.\\x.mp3"));
+    EXPECT_FALSE(folders::NeedsExactPath(L"\\\\server\\share\\Music\\x.mp3"));
 }
 
 // A folder stored in the extended form is known to the tree, and the user, by its ordinary one.
@@ -327,7 +327,7 @@ TEST(ExtendedForm, IsTakenAsTheFolderItNamesUnlessItsOrdinaryFormNamesAnother) {
         {L"\\\\?\\C:\\R.E.M.", L"\\\\?\\C:\\R.E.M."},
         {L"C:\\Music", L"C:\\Music"},
     };
-    for (const auto &[stored, folder] : cases) EXPECT_EQ(modDirhoardEx::OrdinaryForm(stored), folder);
+    for (const auto &[stored, folder] : cases) EXPECT_EQ(folders::OrdinaryForm(stored), folder);
 }
 
 // A name the code page cannot hold goes whole, as UTF-16; a player too old for that answers 0

@@ -10,6 +10,7 @@
 #include "BoxCatcher.h"
 #include "FolderDialogUser.h"
 #include "MediaType.h"
+#include "MessageWindow.h"
 #include "Registry.h"
 #include "core/Settings.h"
 #include "SendingSink.h"
@@ -20,8 +21,8 @@
 #include "folders/modDirhoardEx.h"
 #include "core/modGlobalDefinitions.h"
 
-using modDirhoardEx::FolderWalker;
-using modDirhoardEx::WalkResult;
+using folders::FolderWalker;
+using folders::WalkResult;
 
 namespace {
 using Paths = std::vector<std::wstring>;
@@ -67,12 +68,7 @@ protected:
 class OrderChecker {
 public:
     explicit OrderChecker(std::vector<std::string> expected) : expected_(std::move(expected)), base_(PrivateBytes()) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"DirhoardExTestOrder";
-        RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        window_ = test::MessageWindow(L"DirhoardExTestOrder", Proc);
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~OrderChecker() { DestroyWindow(window_); }

@@ -5,14 +5,14 @@
 #include "folders/LongPath.h"
 #include "folders/RecordBuilder.h"
 
-using modDirhoardEx::LongPath;
+using folders::LongPath;
 
 TEST(PlayRecord, AUtf16RecordCountsItsTerminatingZero) {
     const std::wstring path = L"C:\\" + test::kOutsideCodePages + L"\\" + test::kOutsideCodePages + L".mp3";
     std::string ansi;
     COPYDATASTRUCT record{};
-    EXPECT_FALSE(modDirhoardEx::PointAnsi(record, path, ansi));
-    modDirhoardEx::PointWide(record, path);
+    EXPECT_FALSE(folders::PointAnsi(record, path, ansi));
+    folders::PointWide(record, path);
     EXPECT_EQ(record.dwData, 1100u);
     EXPECT_EQ(record.cbData, (path.size() + 1) * sizeof(wchar_t));
     EXPECT_EQ(std::wstring(static_cast<const wchar_t *>(record.lpData)), path);
@@ -21,7 +21,7 @@ TEST(PlayRecord, AUtf16RecordCountsItsTerminatingZero) {
 TEST(PlayRecord, EightCharacterPathCountsNineBytes) {
     std::string ansi;
     COPYDATASTRUCT record{};
-    ASSERT_TRUE(modDirhoardEx::PointAnsi(record, L"C:\\x.mp3", ansi));
+    ASSERT_TRUE(folders::PointAnsi(record, L"C:\\x.mp3", ansi));
     EXPECT_EQ(record.cbData, 9u);
     EXPECT_EQ(record.dwData, 100u);
 }

@@ -4,6 +4,8 @@
 #include <atomic>
 
 #include "win32/ComPtr.h"
+#include "win32/Module.h"
+#include "win32/WindowClass.h"
 #include "FreedMemory.h"
 #include "FolderDialogUser.h"
 #include "ListingGate.h"
@@ -242,7 +244,7 @@ namespace {
 struct HeldFolder {
     test::MediaFolder media{{L"P\\p.dhmp", L"Q\\q.dhmp"}};
     std::vector<std::wstring> order = test::ListedSubfolders(media.Path());
-    test::ListingGate gate{order.at(1)};
+    std::shared_ptr<test::ListingGate> gate = std::make_shared<test::ListingGate>(order.at(1));
     std::wstring first = order.at(0) + (order.at(0).ends_with(L"P") ? L"\\p.dhmp" : L"\\q.dhmp");
 };
 
@@ -252,7 +254,7 @@ struct HeldFolder {
 // and the dialog is ended if it is still open.
 LRESULT CALLBACK OpenHeldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-    modDirhoardEx::ShowFolderBrowser(test::ListingGate::Listing());
+    modDirhoardEx::ShowFolderBrowser(reinterpret_cast<const HeldFolder *>(lParam)->gate);
     return 0;
 }
 
@@ -267,12 +269,12 @@ HeldWalk DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during,
     std::atomic<bool> done{false};
     HWND opener = test::MessageWindow(L"DirhoardExTestHeldOpener", OpenHeldProc);
     test::SecondThread user([&] {
-        PostMessageW(opener, WM_APP, 0, 0);
+        PostMessageW(opener, WM_APP, 0, reinterpret_cast<LPARAM>(&held));
         HWND dialog = test::WaitForWindow(L"Dirhoard +");
         HWND addDir = dialog ? test::FindChild(dialog, L"Button", L"Add Dir") : nullptr;
         if (addDir && test::SelectFolder(dialog, held.media.Path())) {
             test::Click(addDir);
-            walk.reached = held.gate.Reached(test::kTimeoutMs) && test::PollUntil([&] {
+            walk.reached = held.gate->Reached(test::kTimeoutMs) && test::PollUntil([&] {
                 return test::ProgressText(dialog) == L"Adding: 1 file, reading " + held.order.at(1);
             });
             if (walk.reached) {
@@ -280,7 +282,7 @@ HeldWalk DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during,
                 walk.atOnce = test::PollUntil([&] { return stopped(dialog); });
             }
         }
-        held.gate.Open();
+        held.gate->Open();
         if (dialog) {
             test::PollUntil([&] { return !IsWindow(dialog) || IsWindowEnabled(addDir); });
             if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -345,21 +347,13 @@ LRESULT CALLBACK CaptionedPlayerA(HWND window, UINT message, WPARAM wParam, LPAR
 
 HWND CaptionedPlayer(bool unicode) {
     if (unicode) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = CaptionedPlayerW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"DirhoardExTestPlayerW";
-        RegisterClassW(&wc);
-        return CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                               wc.hInstance, nullptr);
+        WindowClass::Register(L"DirhoardExTestPlayerW", CaptionedPlayerW);
+        return CreateWindowExW(0, L"DirhoardExTestPlayerW", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                               nullptr, Module::Instance(), nullptr);
     }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = CaptionedPlayerA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "DirhoardExTestPlayerA";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                           wc.hInstance, nullptr);
+    WindowClass::Register(L"DirhoardExTestPlayerA", CaptionedPlayerA, {.ansi = true});
+    return CreateWindowExA(0, "DirhoardExTestPlayerA", "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                           Module::Instance(), nullptr);
 }
 
 // Sets the caption in the window's own character set and reads it back the same way.

@@ -3,6 +3,9 @@
 
 #include <atomic>
 
+#include "win32/Module.h"
+#include "win32/WindowClass.h"
+
 #include "BoxCatcher.h"
 #include "MessageSequence.h"
 #include "Registry.h"
@@ -140,13 +143,9 @@ LRESULT CALLBACK NotingProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 TEST(WinampHookRemoval, PutsThePlayersProcedureBackAndStillDeliversDestroy) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = NotingProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "NotingPlayer";
-    RegisterClassA(&wc);
+    WindowClass::Register(L"NotingPlayer", NotingProc, {.ansi = true});
     HWND window = CreateWindowExA(0, "NotingPlayer", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
+                                  Module::Instance(), nullptr);
     ASSERT_NE(window, nullptr);
     ownProc = GetWindowLongPtrA(window, GWLP_WNDPROC);
     modGlobalDefinitions::hWndWinamp = window;
