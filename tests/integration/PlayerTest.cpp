@@ -263,6 +263,12 @@ bool Answers(HWND player) {
     return SendMessageTimeoutW(player, WM_USER, 1, 260, SMTO_NORMAL, 5000, &result) && result != 0;
 }
 
+// The player's window once it answers, so once its plugins are loaded; null if it never does.
+HWND LoadedPlayer(PlayerProcess &process) {
+    HWND player = process.started_ ? process.Window() : nullptr;
+    return player && Answers(player) ? player : nullptr;
+}
+
 // The test plugins (copies of gen_other.dll) log what happens to them to `file` and answer an
 // uninstall with `answer`, both told through the environment the player inherits; each test
 // runs in a process of its own. The lines logged.
@@ -306,10 +312,8 @@ TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
         const std::wstring log = folder.tree.Path(L"plugins.log");
         LogPlugins(log);
         PlayerProcess process(folder.playlist, folder.program);
-        ASSERT_TRUE(process.started_);
-        HWND player = process.Window();
-        ASSERT_NE(player, nullptr);
-        ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+        HWND player = LoadedPlayer(process);
+        ASSERT_NE(player, nullptr) << "the player did not finish starting";
         c.end(player);
         EXPECT_EQ(process.Wait(), 0u) << c.how;
 
@@ -350,10 +354,8 @@ TEST(StandInPlayer, UninstallAsksFirstThenCarriesOutThePluginsAnswer) {
         const std::wstring log = folder.tree.Path(L"plugins.log");
         LogPlugins(log, c.answer);
         PlayerProcess first(folder.playlist, folder.program);
-        ASSERT_TRUE(first.started_);
-        HWND player = first.Window();
-        ASSERT_NE(player, nullptr);
-        ASSERT_TRUE(Answers(player)) << "the player did not finish starting";
+        HWND player = LoadedPlayer(first);
+        ASSERT_NE(player, nullptr) << "the player did not finish starting";
         std::vector<test::CaughtBox> questions;
         {
             test::BoxCatcher catcher(Player::kQuestionTitle, [](const std::wstring &) { return IDYES; }, first.Id());
@@ -414,9 +416,8 @@ TEST(StandInPlayer, AfterUninstallingTheHostAndARestartNothingOfItIsLoadedOrRegi
     EXPECT_EQ(boxes.size(), 1u) << "keep the settings; nothing failed";
     PlayerProcess second(PlayerProcess::StartedBy(first.Id()));
     ASSERT_TRUE(second.started_) << "the player did not restart";
-    player = second.Window();
-    ASSERT_NE(player, nullptr);
-    ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+    player = LoadedPlayer(second);
+    ASSERT_NE(player, nullptr) << "the player did not finish starting";
     EXPECT_FALSE(test::FileExists(host)) << "the restarted player deletes the host";
     EXPECT_FALSE(second.HasLoaded(host));
     EXPECT_FALSE(second.HasLoaded(server));
@@ -442,10 +443,8 @@ TEST(StandInPlayer, NeverLoadsAnUninstalledPluginThatCouldNotBeDeletedAtItsStart
     ASSERT_TRUE(held);
 
     PlayerProcess process(folder.playlist, folder.program);
-    ASSERT_TRUE(process.started_);
-    HWND player = process.Window();
-    ASSERT_NE(player, nullptr);
-    ASSERT_TRUE(Answers(player)) << "the player did not finish starting";  // its plugins are loaded by then
+    HWND player = LoadedPlayer(process);
+    ASSERT_NE(player, nullptr) << "the player did not finish starting";
     EXPECT_FALSE(process.HasLoaded(plugin));
     PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(process.Wait(), 0u);
