@@ -47,7 +47,21 @@ void UiTurns::Close() {
     pending_ = yielding_ = false;
 }
 
-// One door: a fault on the way stops the work, since nothing else would.
+// A fault on the way stops the work, since nothing else would.
+template <class F>
+void UiTurns::Guarded(F &&step) {
+    const std::shared_ptr<bool> alive = alive_;
+    const bool ok = CallbackBarrier(false, [&] {
+        step();
+        return true;
+    });
+    if (!ok && *alive) CallbackBarrier(0, [&] {
+        work_.Quit();
+        return 0;
+    });
+}
+
+// One door, one barrier.
 LRESULT CALLBACK UiTurns::Door(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
@@ -56,16 +70,8 @@ LRESULT CALLBACK UiTurns::Door(HWND window, UINT message, WPARAM wParam, LPARAM 
     auto *self = reinterpret_cast<UiTurns *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    const std::shared_ptr<bool> alive = self->alive_;
     bool handled = false;
-    const bool ok = CallbackBarrier(false, [&] {
-        handled = self->Handle(message, wParam);
-        return true;
-    });
-    if (!ok && *alive) CallbackBarrier(0, [&] {
-        self->work_.Quit();
-        return 0;
-    });
+    self->Guarded([&] { handled = self->Handle(message, wParam); });
     return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -134,17 +140,8 @@ void UiTurns::Taken(const MSG &msg) {
 
 LRESULT CALLBACK UiTurns::Filter(int code, WPARAM wParam, LPARAM lParam) {
     if (code >= 0) {
-        for (UiTurns *turns : std::vector<UiTurns *>(open)) {
-            const std::shared_ptr<bool> alive = turns->alive_;
-            const bool ok = CallbackBarrier(false, [&] {
-                turns->Taken(*reinterpret_cast<const MSG *>(lParam));
-                return true;
-            });
-            if (!ok && *alive) CallbackBarrier(0, [&] {
-                turns->work_.Quit();
-                return 0;
-            });
-        }
+        for (UiTurns *turns : std::vector<UiTurns *>(open))
+            turns->Guarded([&] { turns->Taken(*reinterpret_cast<const MSG *>(lParam)); });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

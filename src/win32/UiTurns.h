@@ -59,6 +59,8 @@ public:
 private:
     static LRESULT CALLBACK Door(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK Filter(int code, WPARAM wParam, LPARAM lParam);
+    template <class F>
+    void Guarded(F &&step);
     bool Handle(UINT message, WPARAM wParam);
     void Run();
     void ComeBack();

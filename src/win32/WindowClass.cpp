@@ -15,26 +15,19 @@ bool Register(const wchar_t *name, WNDPROC proc, const Options &options) {
     Held hold(lock);
     for (const std::wstring &known : registered)
         if (known == name) return true;
-    const HINSTANCE module = Module::Instance();
-    ATOM atom;
-    if (options.ansi) {
-        const std::string ansi(name, name + wcslen(name));
-        WNDCLASSEXA wc{sizeof wc};
+    // The same fields either way; only the name's and the call's character set differ.
+    const auto registerAs = [&](auto wc, auto className, auto registerClass) {
+        wc.cbSize = sizeof wc;
         wc.lpfnWndProc = proc;
-        wc.hInstance = module;
+        wc.hInstance = Module::Instance();
         wc.hCursor = options.cursor;
         wc.hbrBackground = options.background;
-        wc.lpszClassName = ansi.c_str();
-        atom = RegisterClassExA(&wc);
-    } else {
-        WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = module;
-        wc.hCursor = options.cursor;
-        wc.hbrBackground = options.background;
-        wc.lpszClassName = name;
-        atom = RegisterClassExW(&wc);
-    }
+        wc.lpszClassName = className;
+        return registerClass(&wc);
+    };
+    const std::string ansi(name, name + wcslen(name));
+    const ATOM atom = options.ansi ? registerAs(WNDCLASSEXA{}, ansi.c_str(), RegisterClassExA)
+                                   : registerAs(WNDCLASSEXW{}, name, RegisterClassExW);
     if (!atom) return false;
     registered.emplace_back(name);
     return true;
