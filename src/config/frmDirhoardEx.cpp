@@ -19,7 +19,6 @@ constexpr wchar_t kClassNameW[] = L"DirhoardExConfiguration";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-
 struct Dpi {
     int x = 96, y = 96;
     Dpi() {

@@ -290,7 +290,6 @@ LRESULT OnSize(HWND dialog, WPARAM wParam, LPARAM lParam) {
 }
 }
 
-
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
     return CallbackBarrier(0, [&] {
         if (message == BFFM_INITIALIZED) OnInitialized(dialog);

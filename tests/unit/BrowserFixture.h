@@ -106,7 +106,6 @@ protected:
     std::wstring a1, a2, b1;
 };
 
-
 // A walk held at its second subfolder's listing, with the first subfolder's files sent.
 class WalkingBrowser : public FolderBrowser {
 protected:
