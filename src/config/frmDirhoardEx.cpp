@@ -1,6 +1,7 @@
 #include "config/frmDirhoardEx.h"
 
 #include <optional>
+#include <utility>
 #include <stdexcept>
 #include <string>
 #include "win32/Barrier.h"
@@ -111,6 +112,12 @@ void frmDirhoardEx::CreateControls() {
             };
             if (!LetterBox::Attach(control, filter, this)) throw std::runtime_error("letter box");
         }
+    }
+    // A screen reader names a text box by the label just before it in z-order: its row's label,
+    // not the instruction above the rows. Labels take no focus, so Tab goes as the table says.
+    for (const auto &[label, box] : {std::pair{lblHotkey, txtHotKey}, std::pair{lblMenu, txtMenu}}) {
+        const HWND before = GetWindow(Control(box), GW_HWNDPREV);
+        SetWindowPos(Control(label), before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 

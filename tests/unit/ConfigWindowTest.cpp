@@ -81,15 +81,16 @@ TEST_F(ConfigWindow, LayoutMatchesTheTwipsAtTheScreensDpi) {
         {lblInstructions, L"Static",
          L"Define a letter for 'Dirhoard +' to use as a global hotkay and internal shortcut menu.",
          {16, 16, 401, 65}, true},
-        {txtHotKey, L"Edit", L"G", {200, 88, 233, 119}, true},
         {lblHotkey, L"Static", L"Ctrl + Alt + ", {80, 88, 193, 118}, true},
+        {txtHotKey, L"Edit", L"G", {200, 88, 233, 119}, true},
         {cmdMenu, L"Button", L"Set Menu", {240, 128, 329, 158}, false},
-        {txtMenu, L"Edit", L"G", {200, 128, 233, 159}, false},
         {lblMenu, L"Static", L"Shift + ", {120, 128, 193, 158}, false},
+        {txtMenu, L"Edit", L"G", {200, 128, 233, 159}, false},
         {cmdDefaults, L"Button", L"Defaults", {248, 208, 321, 233}, true},
         {cmdClose, L"Button", L"Close", {328, 208, 401, 233}, true},
     };
-    HWND child = GetWindow(window, GW_CHILD);  // creation order is the tab order
+    // In z-order: the tab order, each row's label just before its box, which it names.
+    HWND child = GetWindow(window, GW_CHILD);
     for (const auto &e : expected) {
         SCOPED_TRACE(testing::Message() << "control " << e.id);
         ASSERT_EQ(child, form->Control(e.id));
