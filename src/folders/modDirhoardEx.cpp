@@ -12,7 +12,6 @@ wchar_t SelectedPath[kPathChars + 1] = {};
 wchar_t PathScratch[kPathChars + 1] = {};
 bool RecurseSubfolders = false;
 COPYDATASTRUCT PlayFileRecord = {};
-bool AddDirDisabled = false;
 
 std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]) {
     return std::wstring_view(buffer, std::find(buffer, buffer + kPathChars, L'\0') - buffer);
@@ -29,7 +28,7 @@ bool folders::IsAdding() { return modDirhoardEx::pressing || IsWalking(); }
 namespace modDirhoardEx {
 using namespace folders;
 
-bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND owner,
+bool AddFolderToPlaylist(std::wstring_view folder, bool recurse, WalkObserver &observer, HWND owner,
                          std::shared_ptr<const Lister> lister) {
     // One press at a time: one that comes in while another is answered or walks (the player
     // may pump messages while it answers or takes a record) is ignored.
@@ -42,7 +41,7 @@ bool AddFolderToPlaylist(std::wstring_view folder, WalkObserver &observer, HWND 
     WalkRequest request;
     request.player = modGlobalDefinitions::hWndWinamp;
     request.folder.assign(folder);
-    request.recurse = RecurseSubfolders;
+    request.recurse = recurse;
     request.record = &PlayFileRecord;
     // Asked here, on the player's thread, once per press.
     request.played = WinampHost::AskExtensions(request.player);

@@ -3,8 +3,9 @@
 // share. Used on the player's interface thread only.
 //
 // From the hotkey to the playlist:
-//   hook      WinampWindowProc, WM_HOTKEY -> ShowFolderBrowser  (folders/Folders.h, BrowseDialog.cpp)
-//   dialog    BrowseCallback / BrowseDialogProc, "Add Dir" -> AddFolderToPlaylist (modDirhoardEx.cpp)
+//   hook      WinampWindowProc, WM_HOTKEY -> ShowFolderBrowser  (folders/Folders.h, FolderBrowser.cpp)
+//   dialog    BrowseCallback / BrowseDialogProc -> FolderBrowser, the dialog's object, which
+//             queues the presses; "Add Dir" -> AddFolderToPlaylist (modDirhoardEx.cpp)
 //   walk      StartWalk: a worker lists with FolderWalker, the records
 //             go through WalkChannel                      (BackgroundWalk.cpp, FolderWalker.cpp, WalkChannel.cpp)
 //   records   RecordBuilder builds each one on the worker (RecordBuilder.cpp)
@@ -36,19 +37,17 @@ extern wchar_t PathScratch[kPathChars + 1];
 extern bool RecurseSubfolders;
 // The record each file goes to the player in.
 extern COPYDATASTRUCT PlayFileRecord;
-// The selected item has no file-system path, so "Add Dir" adds nothing.
-extern bool AddDirDisabled;
 
 // ShowFolderBrowser() of folders/Folders.h, its walks listing with `lister`.
 void ShowFolderBrowser(std::shared_ptr<const folders::Lister> lister);
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Starts sending the media files of `folder` (and of its subfolders when RecurseSubfolders is
-// set) to the player and returns at once; `observer` hears how it goes. False, and nothing
+// Starts sending the media files of `folder` (and of its subfolders when `recurse`, the box as
+// it was at the press) to the player and returns at once; `observer` hears how it goes. False, and nothing
 // started, while another press is answered or walks, or when the walk was stopped while the
 // player answered what it plays. A warning about folders that could not be read is owned by `owner`.
-bool AddFolderToPlaylist(std::wstring_view folder, folders::WalkObserver &observer, HWND owner = nullptr,
+bool AddFolderToPlaylist(std::wstring_view folder, bool recurse, folders::WalkObserver &observer, HWND owner = nullptr,
                          std::shared_ptr<const folders::Lister> lister = folders::Lister::Platform());
 
 // The text of a 260-character path buffer: what comes before the first NUL.

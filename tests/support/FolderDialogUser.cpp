@@ -93,14 +93,25 @@ DialogVisit Visit(const std::wstring &folder) {
 bool PressAddDir(HWND dialog) {
     HWND addDir = FindChild(dialog, L"Button", L"Add Dir");
     if (!addDir || !IsWindowEnabled(addDir)) return false;
+    // Handled once the click returns: the line tells of the walk from then on.
     Click(addDir);
-    return PollUntil([&] { return IsWindowEnabled(addDir) != FALSE; });
+    return WaitForTheEnd(dialog);
+}
+
+bool WalksOver(HWND dialog) {
+    const std::wstring line = ProgressText(dialog);
+    return line.starts_with(L"Added ") || line.starts_with(L"Stopped: ");
+}
+
+bool WaitForTheEnd(HWND dialog) {
+    return PollUntil([&] { return WalksOver(dialog); });
 }
 
 std::wstring ProgressText(HWND dialog) {
     for (HWND child = FindWindowExW(dialog, nullptr, L"Static", nullptr); child;
          child = FindWindowExW(dialog, child, L"Static", nullptr))
-        if (IsWindowVisible(child) && WindowText(child).starts_with(L"Add")) return WindowText(child);
+        if (IsWindowVisible(child) && (WindowText(child).starts_with(L"Add") || WindowText(child).starts_with(L"Stopped")))
+            return WindowText(child);
     return {};
 }
 

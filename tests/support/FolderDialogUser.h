@@ -21,9 +21,13 @@ struct DialogVisit {
 // empty path selects the computer, which has no file-system path.
 HTREEITEM SelectFolder(HWND dialog, const std::wstring &folder);
 
-// Presses "Add Dir" as a click does and waits until the walk it started is over, the button
-// usable again. False when the button was not there to press or the walk did not end.
+// Presses "Add Dir" as a click does and waits until the walks are over, as the line under the
+// tree says. False when the button was not there to press or the walk did not end.
 bool PressAddDir(HWND dialog);
+// Whether the line under the tree says the walks are over: "Added ..." or "Stopped: ...".
+bool WalksOver(HWND dialog);
+// Waits until it does.
+bool WaitForTheEnd(HWND dialog);
 
 // Presses the hotkey, then selects `folder`, presses "Add Dir" and "Finish".
 DialogVisit VisitByHotKey(WORD letter, const std::wstring &folder);

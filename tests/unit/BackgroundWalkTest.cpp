@@ -31,7 +31,7 @@ protected:
     static bool WorkerEnded() { return test::PumpUntil([] { return Module::CanUnload(); }); }
     void Press(const std::wstring &folder, test::WalkWatcher &watch) {
         modDirhoardEx::RecurseSubfolders = true;
-        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(folder, watch));
+        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(folder, modDirhoardEx::RecurseSubfolders, watch));
         ASSERT_TRUE(watch.WaitForEnd(60000));
     }
 };
@@ -97,7 +97,7 @@ TEST_F(BackgroundWalkTest, AnExceptionOnThePlayersSideStopsTheWorker) {
     test::WalkWatcher watch;
     watch.onProgress = [] { throw std::runtime_error("the player's side failed"); };
     modDirhoardEx::RecurseSubfolders = true;
-    ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), watch, nullptr, held));
+    ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), modDirhoardEx::RecurseSubfolders, watch, nullptr, held));
     ASSERT_TRUE(held->Reached(test::kTimeoutMs));
     ASSERT_TRUE(watch.WaitForEnd());
     held->Open();
@@ -333,7 +333,7 @@ LRESULT CALLBACK QuittingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
     struct Outcome {
         size_t sentAfter = 0;         // records the player kept after the moment
-        bool controlsWrong = false;   // "Add Dir" or the check box usable during a walk
+        bool controlsWrong = false;   // "Add Dir" or the check box not usable during a walk
         bool left = false;            // a press, a walk, a worker or a hooked window left over
     };
     const auto answer = test::StandInPlayer::Block(test::StandInPlayer::kExtensionBlock);
@@ -350,7 +350,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
                  return answer();
              };
              test::WalkWatcher watch;
-             const bool started = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"), watch);
+             const bool started = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"A"), modDirhoardEx::RecurseSubfolders, watch);
              const bool adding = folders::IsAdding();
              // Whatever came of it, nothing may go on once the watcher is gone.
              if (started && watch.WaitForEnd()) test::PumpPending();
@@ -371,7 +371,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
                  s.endedOpen = WaitForTheEnd(dialog);
              });
              const bool exact = seen.held && seen.endedOpen && player.Paths() == AllOfA();
-             return Outcome{exact ? 0 : player.Paths().size(), addDirUsable || checkUsable,
+             return Outcome{exact ? 0 : player.Paths().size(), !addDirUsable || !checkUsable,
                             !again || folders::IsAdding() || !WorkerEnded()};
          }},
         {"the player posts its quit mid-walk", [&] {
@@ -385,7 +385,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
              };
              test::WalkWatcher watch;
              modDirhoardEx::RecurseSubfolders = true;
-             const bool ended = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Many"), watch) && watch.WaitForEnd();
+             const bool ended = modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Many"), modDirhoardEx::RecurseSubfolders, watch) && watch.WaitForEnd();
              player.onPlayFile = nullptr;
              DestroyWindow(loop);
              return Outcome{player.Paths().size() - keptAtQuit, false,
@@ -408,7 +408,7 @@ TEST_F(BackgroundWalkTest, NothingOfAPressOutlivesTheMomentThatEndsIt) {
                  clsDirhoardEx::Create(IID_IKobWinAmpGenPlugin, goneObject.PutVoid());
                  if (FAILED(goneObject->Initialize(goneHost.get()))) return;
                  modDirhoardEx::RecurseSubfolders = true;
-                 if (modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), goneWatch, nullptr, held))
+                 if (modDirhoardEx::AddFolderToPlaylist(tree.Path(L"Full"), modDirhoardEx::RecurseSubfolders, goneWatch, nullptr, held))
                      held->Reached(test::kTimeoutMs);
              });
              players.join();

@@ -42,7 +42,7 @@ struct Seen {
     bool addDirEnabled = true, checkEnabled = true, canUnload = true;
     LRESULT cursorSet = 0;
     // After it.
-    bool endedOpen = false, addDirBack = false, checkBack = false;
+    bool endedOpen = false;
 };
 
 // A window on the test thread that opens the browser when told to, as the hotkey hook does,

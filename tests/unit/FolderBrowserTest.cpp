@@ -6,6 +6,7 @@
 #include "BoxCatcher.h"
 #include "win32/Handles.h"
 #include "win32/Module.h"
+#include "folders/FolderBrowser.h"
 
 TEST_F(FolderBrowser, AddDirKeepsItOpenTheCheckBoxSwitchesRecursionAndFinishRemembers) {
     Settings::StorePath(tree.Path(L"A"));
@@ -102,7 +103,7 @@ TEST_F(FolderBrowser, APressWhileAWalkRunsIsIgnored) {
     EXPECT_EQ(modDirhoardEx::PlayFileRecord.lpData, nullptr);
 }
 
-TEST_F(WalkingBrowser, AWalkShowsItsProgressKeepsTheDialogLiveAndEscapeStopsItWithTheDialogOpen) {
+TEST_F(WalkingBrowser, AWalkShowsItsProgressAndKeepsTheDialogLiveAndUsable) {
     const Seen seen = Open([&](HWND dialog, Seen &s) {
         if (!(s.held = StartHeldWalk(dialog, s))) return;
         HWND addDir = Button(dialog, L"Add Dir"), check = Button(dialog, L"Recurse subdirectories");
@@ -111,37 +112,25 @@ TEST_F(WalkingBrowser, AWalkShowsItsProgressKeepsTheDialogLiveAndEscapeStopsItWi
         s.caption = test::WindowText(dialog);
         s.canUnload = Module::CanUnload();
         s.cursorSet = SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-        // Neither a posted "Add Dir" nor the hotkey starts anything while the walk runs.
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        // The hotkey opens no second browser while the walk runs.
         SendMessageW(opener, WM_APP, 0, 0);
         s.dialogsAfterSecondOpen = test::CountWindows(kCaption);
-        // Escape, typed where the focus is, stops the walk at once, while the listing is held.
-        // Queued for the tree, which has the focus, as the keyboard queues it.
-        PostMessageW(test::FolderTree(dialog), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-        s.addDirBack = test::PollUntil([&] { return IsWindowEnabled(addDir) != FALSE; });
-        s.checkBack = IsWindowEnabled(check) != FALSE;
-        s.endedOpen = IsWindowVisible(dialog) != FALSE;
-        s.progress = test::ProgressText(dialog);
         gate->Open();
-        test::Click(Button(dialog, L"Finish"));
+        s.endedOpen = test::WaitForTheEnd(dialog) && IsWindowVisible(dialog);
+        s.progress = test::ProgressText(dialog);
     });
     ASSERT_TRUE(seen.found);
     ASSERT_TRUE(seen.held) << testing::PrintToString(seen.progress);
-    EXPECT_FALSE(seen.addDirEnabled);
-    EXPECT_FALSE(seen.checkEnabled);
+    EXPECT_TRUE(seen.addDirEnabled);
+    EXPECT_TRUE(seen.checkEnabled);
     EXPECT_EQ(seen.caption, kCaption);
     EXPECT_FALSE(seen.canUnload);
     EXPECT_EQ(seen.cursorSet, TRUE);
     EXPECT_EQ(seen.dialogsAfterSecondOpen, 1);
-    EXPECT_TRUE(seen.addDirBack);
-    EXPECT_TRUE(seen.checkBack);
     EXPECT_TRUE(seen.endedOpen);
-    EXPECT_EQ(seen.progress, L"Added 1 file.");
+    EXPECT_EQ(seen.progress, L"Added 4 files.");
     EXPECT_TRUE(seen.closed);
-    // The worker ends on its own and gives the module back; what was sent stays, nothing
-    // comes after the stop, and the one walk only.
     EXPECT_TRUE(test::PumpUntil([] { return Module::CanUnload(); }));
-    EXPECT_EQ(player.Paths(), (Paths{sentFirst}));
     EXPECT_EQ(modDirhoardEx::PlayFileRecord.lpData, nullptr);
 }
 
@@ -216,15 +205,16 @@ TEST(BrowseSelection, AddDirIsEnabledAgainWhenARealFolderFollowsAVirtualOne) {
         return found;
     };
 
-    modDirhoardEx::BrowseCallback(stand.Window(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(computer.Get()), 0);
+    folders::FolderBrowser browser(folders::Lister::Platform());
+    browser.OnSelectionChanged(stand.Window(), computer.Get());
     EXPECT_EQ(enables(), (std::vector<LPARAM>{0}));
     EXPECT_EQ(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath), L"C:\\Before");
 
-    modDirhoardEx::BrowseCallback(stand.Window(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(real.Get()), 0);
+    browser.OnSelectionChanged(stand.Window(), real.Get());
     EXPECT_EQ(enables(), (std::vector<LPARAM>{0, 1}));
     EXPECT_EQ(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath), folder);
 
-    modDirhoardEx::BrowseCallback(stand.Window(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(real.Get()), 0);
+    browser.OnSelectionChanged(stand.Window(), real.Get());
     EXPECT_EQ(enables().size(), 2u);
 }
 
@@ -286,4 +276,79 @@ TEST_F(FolderBrowser, ThePlayersOwnListAddsWhatItPlaysWhateverTheShellCallsIt) {
     all.push_back(typed);
     for (size_t i = 0; i < answers.size(); ++i)
         EXPECT_EQ(sent[i], answers[i].listed ? all : Paths{typed}) << answers[i].what;
+}
+
+namespace {
+class QueuingBrowser : public WalkingBrowser {};
+}
+
+// A press during a walk waits for it, with the box as it was at that press, and each folder
+// once; whatever stops the walk takes what waits with it.
+TEST_F(QueuingBrowser, APressDuringAWalkWaitsItsTurn) {
+    const std::wstring d1 = tree.File(L"D\\d1.dhm"), e1 = tree.File(L"D\\E\\e1.dhm");
+    const auto press = [&](HWND dialog, const wchar_t *folder) {
+        return test::SelectFolder(dialog, tree.Path(folder)) && (test::Click(Button(dialog, L"Add Dir")), true);
+    };
+    const auto escape = [](HWND dialog) {
+        GUITHREADINFO info{sizeof info};
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+        PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        return true;
+    };
+    struct Case {
+        const char *what;
+        std::function<bool(HWND dialog)> during;  // while the first walk is held
+        Paths after;                              // what follows the first walk's first file
+        std::wstring line;                        // once all is over
+        bool open = true;
+    };
+    const Paths restOfA{sentFirst == b1 ? c1 : b1, a1, a2};
+    const std::vector<Case> cases = {
+        {"two folders, in the order pressed",
+         [&](HWND d) { return press(d, L"A\\C") && press(d, L"A\\B"); }, Paths{c1, b1}, L"Added 6 files."},
+        {"the folder walked, or one waiting, once",
+         [&](HWND d) { return press(d, L"A") && press(d, L"A\\B") && press(d, L"A\\B"); }, Paths{b1}, L"Added 5 files."},
+        {"the box as it was at the press",
+         [&](HWND d) {
+             HWND box = Button(d, L"Recurse subdirectories");
+             test::Click(box);
+             const bool pressed = press(d, L"D");
+             test::Click(box);
+             return pressed;
+         },
+         Paths{d1}, L"Added 5 files."},
+        {"Escape stops the walk and what waits", [&](HWND d) { return press(d, L"A\\B") && escape(d); }, Paths{},
+         L"Stopped: added 1 file."},
+        {"Finish stops the walk and what waits, and closes",
+         [&](HWND d) { return press(d, L"A\\B") && (test::Click(Button(d, L"Finish")), true); }, Paths{}, L"", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        player.Clear();
+        Settings::StorePath(tree.Path(L"A"));
+        Settings::StoreRecurse(true);
+        gate = std::make_shared<test::ListingGate>(slow);
+        listing = gate;
+        std::wstring line;
+        bool open = false;
+        const Seen seen = Open([&](HWND dialog, Seen &s) {
+            if (!(s.held = StartHeldWalk(dialog, s) && c.during(dialog))) return;
+            gate->Open();
+            test::PollUntil([&] { return !IsWindow(dialog) || test::WalksOver(dialog); });
+            open = IsWindow(dialog) != FALSE;
+            line = test::ProgressText(dialog);
+        });
+        ASSERT_TRUE(seen.held);
+        Paths expected{sentFirst};
+        if (c.open && c.line.starts_with(L"Added")) expected.insert(expected.end(), restOfA.begin(), restOfA.end());
+        expected.insert(expected.end(), c.after.begin(), c.after.end());
+        EXPECT_EQ(player.Paths(), expected);
+        EXPECT_EQ(open, c.open);
+        EXPECT_EQ(line, c.line);
+        // Stored once, when it closed, as the box and the tree stood then.
+        if (!c.open) {
+            EXPECT_EQ(Settings::LoadPath(), tree.Path(L"A\\B"));
+        }
+        EXPECT_TRUE(test::PumpUntil([] { return Module::CanUnload(); })) << "the walks' workers ended";
+    }
 }

@@ -76,7 +76,7 @@ protected:
     void Press(const std::wstring &folder) {
         modDirhoardEx::RecurseSubfolders = true;
         test::WalkWatcher watch;
-        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(folder, watch));
+        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(folder, modDirhoardEx::RecurseSubfolders, watch));
         ASSERT_TRUE(watch.WaitForEnd(60000));
     }
     // The sample folder: A with a1, a2 and subfolder B with b1.

@@ -284,7 +284,7 @@ HeldWalk DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during,
         }
         held.gate->Open();
         if (dialog) {
-            test::PollUntil([&] { return !IsWindow(dialog) || IsWindowEnabled(addDir); });
+            test::PollUntil([&] { return !IsWindow(dialog) || test::WalksOver(dialog); });
             if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             test::PollUntil([&] { return !IsWindow(dialog); });
         }
@@ -390,7 +390,7 @@ TEST_F(PluginLifecycle, ThePlayersCaptionReadsBackExactlyInTheWindowsOwnCharacte
         EXPECT_EQ(IsWindowUnicode(window) != FALSE, unicode);
         EXPECT_TRUE(CaptionReadsBack(window, unicode)) << "after Initialize";
         test::WalkWatcher watch;
-        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(media.Path(), watch));
+        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(media.Path(), modDirhoardEx::RecurseSubfolders, watch));
         ASSERT_TRUE(watch.WaitForEnd());
         EXPECT_EQ(watch.outcome->sent, 1u);
         EXPECT_TRUE(CaptionReadsBack(window, unicode)) << "after Add Dir";
