@@ -151,18 +151,24 @@ void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, lo
                  L"record ms, worst / median (best) | click to last record ms, median | Add Dir / a bare walk just "
                  L"before it, median (range) |\n|---|---|---|---|---|---|\n",
                  kWalks);
-    struct Case { const wchar_t *name; std::wstring tree, slow; long media; };
-    struct Worst { const wchar_t *name; size_t index; bench::WalkLiveness walk; double next; };
+    struct Case { std::wstring name; std::wstring tree, slow; long media; bench::FocusBefore focus; };
+    struct Worst { std::wstring name; size_t index; bench::WalkLiveness walk; double next; };
     std::vector<Worst> worsts;
     bench::TreeCosts tree;
-    for (const Case &c : {Case{L"10,000 files", tree10k, L"", media10k},
-                          Case{L"100,000 files", tree100k, L"", media100k},
-                          Case{L"100,000 files, one folder 2 s slow", tree100k,
-                               L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*", media100k}}) {
-        const std::vector<bench::WalkLiveness> walks =
-            bench::BrowserWalks(c.tree, c.media, kWalks, std::make_shared<SlowLister>(c.slow), &tree);
+    std::vector<Case> cases;
+    for (const auto focus : {bench::FocusBefore::AddDir, bench::FocusBefore::Tree}) {
+        const std::wstring where = focus == bench::FocusBefore::AddDir ? L", focus on Add Dir" : L", focus in the tree";
+        cases.push_back({L"10,000 files" + where, tree10k, L"", media10k, focus});
+        cases.push_back({L"100,000 files" + where, tree100k, L"", media100k, focus});
+        cases.push_back({L"100,000 files, one folder 2 s slow" + where, tree100k,
+                         L"\\\\?\\" + tree100k + L"\\artist5\\album5\\disc5\\*", media100k, focus});
+    }
+    for (const Case &c : cases) {
+        const std::vector<bench::WalkLiveness> walks = bench::BrowserWalks(
+            c.tree, c.media, kWalks, std::make_shared<SlowLister>(c.slow), c.focus,
+            c.focus == bench::FocusBefore::Tree ? &tree : nullptr);
         if (walks.empty()) {
-            std::wprintf(L"| %ls | the browser did not open, or a walk did not end | | | | |\n", c.name);
+            std::wprintf(L"| %ls | the browser did not open, or a walk did not end | | | | |\n", c.name.c_str());
             continue;
         }
         std::vector<double> gaps, markers, firsts, lasts, ratios;
@@ -179,13 +185,31 @@ void PrintLiveness(const std::wstring &tree10k, const std::wstring &tree100k, lo
         for (size_t i = 0; i < walks.size(); ++i)
             if (i != worst.index) worst.next = std::max(worst.next, walks[i].longestGap.Ms());
         worsts.push_back(worst);
-        std::wprintf(L"| %ls | %ls | %ls | %ls | %.1f | %ls |\n", c.name, Spread(gaps).c_str(), Spread(markers).c_str(),
+        std::wprintf(L"| %ls | %ls | %ls | %ls | %.1f | %ls |\n", c.name.c_str(), Spread(gaps).c_str(), Spread(markers).c_str(),
                      Spread(firsts).c_str(), Median(lasts), c.slow.empty() ? Ratios(ratios).c_str() : L"-");
     }
-    for (const Worst &w : worsts) PrintStretch(w.name, w.index, kWalks, w.walk, w.next);
+    for (const Worst &w : worsts) PrintStretch(w.name.c_str(), w.index, kWalks, w.walk, w.next);
     std::wprintf(L"- the platform alone, in the folder browser: the tree giving the focus up to \"Add Dir\" "
                  L"%.1f ms, repainting whole %.1f ms (medians of five)\n",
                  tree.focusToAddDir, tree.repaint);
+}
+
+// A press during a walk waits for it: what that costs the player's thread beside a press that
+// starts a walk.
+void PrintPresses(const std::wstring &tree10k, const std::wstring &tree100k, long media10k) {
+    const bench::PressCosts costs = bench::PressCostsDuring(tree10k, tree100k + L"\\artist0\\album0\\disc0", media10k);
+    std::wprintf(L"- a press on the player's thread, median of five: starting a walk %.2f ms, waiting its turn during "
+                 L"one %.3f ms\n",
+                 costs.starting, costs.queued);
+}
+
+// What a screen reader is told during one walk of 10,000 files, the focus on "Add Dir".
+void PrintScreenReader(const std::wstring &tree10k, long media10k) {
+    const std::vector<bench::Heard> heard = bench::ScreenReaderDuring(tree10k, media10k);
+    std::wprintf(L"\nWhat a screen reader is told during a walk of 10,000 files (ms after the click):\n");
+    if (heard.empty()) std::wprintf(L"- nothing\n");
+    for (const bench::Heard &h : heard)
+        std::wprintf(L"- %8.1f %ls \"%ls\"\n", h.at, h.focus ? L"focus" : L"live region", h.text.c_str());
 }
 
 struct Row {
@@ -259,6 +283,8 @@ int wmain(int argc, wchar_t **argv) {
         std::wprintf(L"\npeak working set growth from the 10,000- to the 100,000-file walk: %.2f MB\n",
                      rows[1].peakMB - rows[0].peakMB);
     PrintLiveness(argv[1], argv[2], rows[0].sent, rows[1].sent);
+    PrintPresses(argv[1], argv[2], rows[0].sent);
+    PrintScreenReader(argv[1], rows[0].sent);
     if (!hotkey.empty()) {
         std::vector<double> sorted = hotkey;
         std::sort(sorted.begin(), sorted.end());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <thread>
 #include "win32/Clock.h"
@@ -68,6 +69,18 @@ HWND MakePlayer() {
                            nullptr, Module::Instance(), nullptr);
 }
 
+// The player's window, with the browser set to open on `root`, recursing; one walk of it sends
+// `media` records.
+HWND NewPlayer(const std::wstring &root, long media) {
+    HWND player = MakePlayer();
+    modGlobalDefinitions::hWndWinamp = player;
+    Settings::StorePath(root);
+    Settings::StoreRecurse(true);
+    seen.media = media;
+    seen.copies = 0;
+    return player;
+}
+
 // Every message the player's thread takes, whichever loop takes it.
 std::vector<Dispatched> taken;
 LRESULT CALLBACK TakenHook(int code, WPARAM removed, LPARAM lParam) {
@@ -91,6 +104,51 @@ bool WaitFor(const std::function<bool()> &done, DWORD ms) {
     return true;
 }
 
+// The line under the tree, once a walk has shown it.
+HWND Line(HWND dialog) {
+    for (HWND child = FindWindowExW(dialog, nullptr, L"Static", nullptr); child;
+         child = FindWindowExW(dialog, child, L"Static", nullptr)) {
+        wchar_t text[16] = {};
+        GetWindowTextW(child, text, 16);
+        if (IsWindowVisible(child) && (std::wcsncmp(text, L"Add", 3) == 0 || std::wcsncmp(text, L"Stopped", 7) == 0))
+            return child;
+    }
+    return nullptr;
+}
+
+// The walks are over: the line says what was added.
+bool Over(HWND dialog) {
+    wchar_t text[16] = {};
+    if (HWND line = Line(dialog)) GetWindowTextW(line, text, 16);
+    return std::wcsncmp(text, L"Added ", 6) == 0;
+}
+
+// On the player's thread, from another: `work` runs between its messages.
+void RunOn(HWND player, const std::function<void()> &work) {
+    SendMessageW(player, kRunHere, 0, reinterpret_cast<LPARAM>(&work));
+}
+
+// "Add Dir" adds `folder`, whatever the tree shows.
+void Select(HWND player, const std::wstring &folder) {
+    RunOn(player, [&] {
+        const size_t n = std::min(folder.size(), modDirhoardEx::kPathChars - 1);
+        std::copy_n(folder.c_str(), n, modDirhoardEx::SelectedPath);
+        modDirhoardEx::SelectedPath[n] = L'\0';
+    });
+}
+
+void FocusOn(HWND player, HWND dialog, HWND control) {
+    RunOn(player, [&] { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); });
+}
+
+HWND TreeOf(HWND dialog) {
+    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+    for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); !tree && child;
+         child = FindWindowExW(dialog, child, nullptr, nullptr))
+        tree = FindWindowExW(child, nullptr, L"SysTreeView32", nullptr);
+    return tree;
+}
+
 // The longest stretch between the timer's ticks in [from, to], the edges included.
 Stretch LongestGap(const std::vector<double> &ticks, double from, double to) {
     Stretch longest;
@@ -107,10 +165,7 @@ Stretch LongestGap(const std::vector<double> &ticks, double from, double to) {
 
 // Medians of five, on the player's thread, once the walks are over.
 TreeCosts MeasureTree(HWND dialog, HWND addDir) {
-    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
-    for (HWND child = FindWindowExW(dialog, nullptr, nullptr, nullptr); !tree && child;
-         child = FindWindowExW(dialog, child, nullptr, nullptr))
-        tree = FindWindowExW(child, nullptr, L"SysTreeView32", nullptr);
+    HWND tree = TreeOf(dialog);
     if (!tree) return {};
     std::vector<double> focus, repaint;
     for (int i = 0; i < 5; ++i) {
@@ -131,15 +186,11 @@ TreeCosts MeasureTree(HWND dialog, HWND addDir) {
 }
 
 std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
-                                       std::shared_ptr<const folders::Lister> lister, TreeCosts *costs) {
+                                       std::shared_ptr<const folders::Lister> lister, FocusBefore focus,
+                                       TreeCosts *costs) {
     std::vector<WalkLiveness> results;
     if (media <= 0) return results;
-    HWND player = MakePlayer();
-    modGlobalDefinitions::hWndWinamp = player;
-    Settings::StorePath(root);
-    Settings::StoreRecurse(true);
-    seen.media = media;
-    seen.copies = 0;
+    HWND player = NewPlayer(root, media);
     seen.ticks.clear();
     seen.firstRecords.clear();
     seen.lastRecords.clear();
@@ -157,16 +208,11 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
         WaitFor([&] { return dialog && (addDir = FindWindowExW(dialog, nullptr, L"Button", L"Add Dir")) != nullptr; },
                 20000);
         if (addDir) {
-            // Whatever the tree shows, "Add Dir" adds this folder.
-            const std::function<void()> select = [&] {
-                const size_t n = std::min(root.size(), modDirhoardEx::kPathChars - 1);
-                std::copy_n(root.c_str(), n, modDirhoardEx::SelectedPath);
-                modDirhoardEx::SelectedPath[n] = L'\0';
-            };
-            SendMessageW(player, kRunHere, 0, reinterpret_cast<LPARAM>(&select));
+            Select(player, root);
+            const HWND before = focus == FocusBefore::Tree ? TreeOf(dialog) : addDir;
             bool all = true;
             for (int i = 0; i < walks && all; ++i) {
-                all = WaitFor([&] { return IsWindowEnabled(addDir) != FALSE; }, kWalkDeadlineMs);
+                FocusOn(player, dialog, before);
                 // A user clicks once the dialog has settled: the player's thread is idle again,
                 // its timer ticking.
                 const long ticks = seen.tickCount;
@@ -180,11 +226,10 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
                 DWORD_PTR answer = 0;
                 SendMessageTimeoutW(addDir, BM_CLICK, 0, 0, SMTO_NORMAL, kWalkDeadlineMs, &answer);
                 all = WaitFor([&] { return seen.copies >= (i + 1) * media; }, kWalkDeadlineMs) &&
-                      WaitFor([&] { return IsWindowEnabled(addDir) != FALSE; }, kWalkDeadlineMs);
+                      WaitFor([&] { return Over(dialog); }, kWalkDeadlineMs);
             }
             ok = all;
-            const std::function<void()> measure = [&] { *costs = MeasureTree(dialog, addDir); };
-            if (all && costs) SendMessageW(player, kRunHere, 0, reinterpret_cast<LPARAM>(&measure));
+            if (all && costs) RunOn(player, [&] { *costs = MeasureTree(dialog, addDir); });
         }
         driving = false;
         if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -235,5 +280,98 @@ std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int
         results.push_back(std::move(walk));
     }
     return results;
+}
+}
+
+namespace bench {
+namespace {
+// The browser on this, the player's, thread while `drive` acts from a second one; the player
+// window takes the records.
+void WithBrowser(const std::wstring &root, long media, const std::function<void(HWND player, HWND dialog)> &drive) {
+    HWND player = NewPlayer(root, media);
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        if (WaitFor([&] { return (dialog = FindWindowW(L"#32770", L"Dirhoard +")) != nullptr; }, 20000)) {
+            // Set up once its button reads "Add Dir".
+            if (WaitFor([&] { return FindWindowExW(dialog, nullptr, L"Button", L"Add Dir") != nullptr; }, 20000))
+                drive(player, dialog);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    modDirhoardEx::ShowFolderBrowser();
+    user.join();
+    DestroyWindow(player);
+}
+
+std::vector<Heard> *heard = nullptr;
+double clickedAt = 0;
+std::atomic<bool> endHeard{false};
+void CALLBACK Listen(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD, DWORD) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    heard->push_back({Clock::NowMs() - clickedAt, event == EVENT_OBJECT_FOCUS, text});
+    if (std::wcsncmp(text, L"Added ", 6) == 0) endHeard = true;
+}
+}
+
+std::vector<Heard> ScreenReaderDuring(const std::wstring &root, long media) {
+    std::vector<Heard> events;
+    WithBrowser(root, media, [&](HWND player, HWND dialog) {
+        HWND addDir = FindWindowExW(dialog, nullptr, L"Button", L"Add Dir");
+        if (!addDir) return;
+        Select(player, root);
+        FocusOn(player, dialog, addDir);
+        std::atomic<bool> listening{true}, ready{false};
+        // A screen reader: told out of context, on a thread of its own that pumps.
+        std::thread reader([&] {
+            heard = &events;
+            HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, 0x8019, nullptr, Listen, GetCurrentProcessId(), 0,
+                                                 WINEVENT_OUTOFCONTEXT);
+            ready = true;
+            MSG msg;
+            while (listening) {
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            }
+            UnhookWinEvent(hook);
+        });
+        WaitFor([&] { return ready.load(); }, 5000);
+        endHeard = false;
+        clickedAt = Clock::NowMs();
+        SendMessageTimeoutW(addDir, BM_CLICK, 0, 0, SMTO_NORMAL, kWalkDeadlineMs, nullptr);
+        WaitFor([&] { return seen.copies >= media && Over(dialog); }, kWalkDeadlineMs);
+        WaitFor([&] { return endHeard.load(); }, 5000);
+        listening = false;
+        reader.join();
+    });
+    return events;
+}
+
+PressCosts PressCostsDuring(const std::wstring &root, const std::wstring &other, long media) {
+    std::vector<StepTimes::Step> steps;
+    StepTimes::KeepIn(&steps);
+    WithBrowser(root, media, [&](HWND player, HWND dialog) {
+        HWND addDir = FindWindowExW(dialog, nullptr, L"Button", L"Add Dir");
+        if (!addDir) return;
+        FocusOn(player, dialog, addDir);
+        for (int i = 0; i < 5; ++i) {
+            Select(player, root);
+            SendMessageTimeoutW(addDir, BM_CLICK, 0, 0, SMTO_NORMAL, kWalkDeadlineMs, nullptr);
+            Select(player, other);
+            SendMessageTimeoutW(addDir, BM_CLICK, 0, 0, SMTO_NORMAL, kWalkDeadlineMs, nullptr);
+            WaitFor([&] { return Over(dialog); }, kWalkDeadlineMs);
+        }
+    });
+    StepTimes::KeepIn(nullptr);
+    std::vector<double> starting, queued;
+    for (const StepTimes::Step &step : steps) {
+        if (std::strcmp(step.name, "press: starts a walk") == 0) starting.push_back(step.end - step.begin);
+        if (std::strcmp(step.name, "press: waits its turn") == 0) queued.push_back(step.end - step.begin);
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    };
+    return {median(starting), median(queued)};
 }
 }

@@ -42,10 +42,31 @@ struct TreeCosts {
     double focusToAddDir = 0, repaint = 0;
 };
 
+// Where the keyboard focus is just before each click: in the tree, as after a click on a folder
+// (the click then takes it to "Add Dir", and Wine repaints the tree whole), or on "Add Dir"
+// already, as for a keyboard user or a second press.
+enum class FocusBefore { Tree, AddDir };
+
 // `walks` presses of "Add Dir" on `root`, each waited for to its end; `media` is how many
 // records one walk sends. Empty when the browser did not open or a walk did not end. The
 // platform's own costs go to `tree` where given.
 std::vector<WalkLiveness> BrowserWalks(const std::wstring &root, long media, int walks,
-                                       std::shared_ptr<const folders::Lister> lister,
+                                       std::shared_ptr<const folders::Lister> lister, FocusBefore focus,
                                        TreeCosts *tree = nullptr);
+
+// What a screen reader is told during one walk of `root` pressed with the focus on "Add Dir":
+// each focus change and live-region announcement, ms after the click, with the text it reads.
+struct Heard {
+    double at;
+    bool focus;  // else an announcement
+    std::wstring text;
+};
+std::vector<Heard> ScreenReaderDuring(const std::wstring &root, long media);
+
+// What the player's thread spends on a press during a walk (it waits its turn) beside a press
+// that starts one, medians of five, in ms.
+struct PressCosts {
+    double starting = 0, queued = 0;
+};
+PressCosts PressCostsDuring(const std::wstring &root, const std::wstring &other, long media);
 }

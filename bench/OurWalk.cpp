@@ -58,7 +58,7 @@ INT_PTR CALLBACK PressDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     auto *press = reinterpret_cast<Press *>(lParam);
     press->dialog = dialog;
     press->span.start = Clock::NowMs();
-    if (!modDirhoardEx::AddFolderToPlaylist(press->root, *press, dialog)) EndDialog(dialog, 0);
+    if (!modDirhoardEx::AddFolderToPlaylist(press->root, true, *press, dialog)) EndDialog(dialog, 0);
     return TRUE;
 }
 }

@@ -4,7 +4,7 @@
 //   PlayerDriver gone WINDOW SECONDS        no such window is left
 //   PlayerDriver hotkey LETTER              presses Ctrl+Alt+LETTER (SendInput)
 //   PlayerDriver click WINDOW BUTTON        clicks the button (any depth) with that text
-//   PlayerDriver enabled WINDOW BUTTON SECONDS  the button is (again) enabled
+//   PlayerDriver shows WINDOW PREFIX SECONDS  a visible child control's text begins with PREFIX
 //   PlayerDriver command WINDOW ID          posts WM_COMMAND ID (a menu item)
 //   PlayerDriver close WINDOW               posts WM_CLOSE
 //   PlayerDriver logoff WINDOW              ends the session for its program, as at Windows logoff:
@@ -174,7 +174,7 @@ int Logoff(HWND window) {
 
 int Run(const std::vector<std::wstring> &args) {
     if (args.size() < 2)
-        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|enabled|command|close|logoff|list|caption|resolve|"
+        return Fail(L"usage: PlayerDriver wait|gone|hotkey|click|shows|command|close|logoff|list|caption|resolve|"
                     L"hold ...");
     const std::wstring &verb = args[0];
     if (verb == L"resolve") return Resolve({args.begin() + 1, args.end()});
@@ -205,20 +205,21 @@ int Run(const std::vector<std::wstring> &args) {
                     IsWindowVisible(child) ? L"" : L" (hidden)");
         return 0;
     }
-    if ((verb == L"click" || verb == L"enabled") && args.size() > 2) {
+    if (verb == L"shows" && args.size() > 2) {
+        const double seconds = args.size() > 3 ? _wtof(args[3].c_str()) : 10;
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+        for (;;) {
+            for (HWND child : Children(window))
+                if (IsWindowVisible(child) && TextOf(child).rfind(args[2], 0) == 0) return 0;
+            if (GetTickCount64() >= deadline) return Fail(L"no \"" + args[2] + L"...\" in \"" + args[1] + L"\"");
+            Sleep(50);
+        }
+    }
+    if (verb == L"click" && args.size() > 2) {
         HWND button = nullptr;
         for (HWND child : Children(window))
             if (ClassOf(child) == L"Button" && TextOf(child) == args[2]) button = child;
         if (!button) return Fail(L"no button \"" + args[2] + L"\" in \"" + args[1] + L"\"");
-        if (verb == L"enabled") {
-            const double seconds = args.size() > 3 ? _wtof(args[3].c_str()) : 10;
-            const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-            while (!IsWindowEnabled(button)) {
-                if (GetTickCount64() >= deadline) return Fail(L"\"" + args[2] + L"\" still disabled");
-                Sleep(50);
-            }
-            return 0;
-        }
         DWORD_PTR result = 0;
         // Returns once the click has been handled.
         if (SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &result)) return 0;
