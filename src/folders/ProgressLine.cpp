@@ -1,8 +1,6 @@
 #include "folders/ProgressLine.h"
 
 #include <shlwapi.h>
-#include <algorithm>
-#include <vector>
 #include "win32/Accessible.h"
 #include "win32/Clock.h"
 #include "win32/Module.h"
@@ -46,6 +44,21 @@ int TextWidth(HDC dc, const std::wstring &text) {
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
+}
+
+// The folder in `width` pixels: whole, or its root and as many of its last names as fit
+// ("C:\...\Album 4").
+std::wstring Compacted(HDC dc, const std::wstring &folder, int width) {
+    if (TextWidth(dc, folder) <= width) return folder;
+    size_t root = folder.find(L'\\', folder.starts_with(L"\\\\") ? 2 : 0);
+    if (folder.starts_with(L"\\\\") && root != std::wstring::npos) root = folder.find(L'\\', root + 1);
+    if (root == std::wstring::npos) return folder;
+    std::wstring shorter;
+    for (size_t cut = folder.find(L'\\', root + 1); cut != std::wstring::npos; cut = folder.find(L'\\', cut + 1)) {
+        shorter = folder.substr(0, root) + L"\\..." + folder.substr(cut);
+        if (TextWidth(dc, shorter) <= width) return shorter;
+    }
+    return shorter.empty() ? folder : shorter;
 }
 }
 
@@ -134,20 +147,10 @@ void ProgressLine::Draw(const DRAWITEMSTRUCT &item) const {
     FillRect(dc, &box, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
     const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
-    constexpr UINT kLine = DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER;
-    // The head and the tail whole where they fit; the folder keeps its last name.
-    const int headWidth = TextWidth(dc, head_), tailWidth = TextWidth(dc, tail_);
-    RECT part = box;
-    DrawTextW(dc, head_.c_str(), static_cast<int>(head_.size()), &part, kLine | DT_END_ELLIPSIS);
-    part.left = std::min(box.right, box.left + headWidth);
-    part.right = std::max(part.left, box.right - tailWidth);
-    std::vector<wchar_t> folder(folder_.begin(), folder_.end());
-    folder.resize(folder.size() + 5, L'\0');  // DT_MODIFYSTRING may add its ellipsis
-    if (!folder_.empty())
-        DrawTextW(dc, folder.data(), -1, &part, kLine | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
-    part.left = std::min(box.right, part.left + TextWidth(dc, folder.data()));
-    part.right = box.right;
-    DrawTextW(dc, tail_.c_str(), static_cast<int>(tail_.size()), &part, kLine | DT_END_ELLIPSIS);
+    const int room = box.right - box.left - TextWidth(dc, head_) - TextWidth(dc, tail_);
+    const std::wstring text = head_ + Compacted(dc, folder_, room) + tail_;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+              DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_END_ELLIPSIS);
     SelectObject(dc, old);
 }
 }
