@@ -81,15 +81,10 @@ void __cdecl Quit() {
 int Uninstall(HINSTANCE dll, HWND parent) {
     const std::wstring folder = Module::FolderOf(dll ? dll : header.hDllInstance);
     // The player asked whether to uninstall: ours is only whether to keep the settings.
-    const bool keepSettings = AskKeepSettings(parent);
+    const bool forgetSettings = AskForgetSettings(parent);
     // Stopped first, so that nothing of ours writes a setting or answers the hotkey again.
     Stop();
-    const std::vector<std::wstring> left = RemoveInstall(folder, !keepSettings);
-    if (!left.empty()) {
-        std::wstring text = L"Dirhoard+ is uninstalled, but not everything could be removed:";
-        for (const auto &item : left) text += L"\n\n" + item;
-        ShowError(parent, text);
-    }
+    TellWhatWasLeft(parent, RemoveInstall(folder, forgetSettings));
     return GenUninstallRestart;
 }
 }

@@ -10,11 +10,9 @@ namespace {
 const std::wstring kSettingsKey =
     std::wstring(L"Software\\VB and VBA Program Settings\\") + modGlobalDefinitions::AppTitleW;
 constexpr wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-
-bool Ask(HWND parent, const std::wstring &question, UINT defaultButton) {
-    return MessageBoxW(parent, question.c_str(), modGlobalDefinitions::AppTitleW,
-                       MB_YESNO | MB_ICONQUESTION | defaultButton) == IDYES;
-}
+// What the setup program leaves: its entry in Add/Remove Programs, and its uninstaller in Plugins.
+constexpr wchar_t kSetupEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DirhoardEx";
+constexpr wchar_t kSetupUninstaller[] = L"Uninstall DirhoardEx.exe";
 
 std::wstring LongForm(const std::wstring &path) {
     wchar_t full[MAX_PATH * 2];
@@ -54,14 +52,48 @@ void RemoveServerFile(const std::wstring &file, std::vector<std::wstring> &left)
     if (DeleteAtNextLogon(aside)) return;
     left.push_back(aside + L"\ncould not be removed. Delete it once the player is closed.");
 }
+
+// The setup program's uninstaller and its entry in Add/Remove Programs, where they are this
+// folder's: with the plugin gone they would only stay listed. The entry first: where it cannot
+// go, the uninstaller it runs stays for it.
+void RemoveSetup(const std::wstring &folder, std::vector<std::wstring> &left) {
+    wchar_t location[MAX_PATH * 2] = {};
+    DWORD size = sizeof location;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSetupEntry, L"InstallLocation", RRF_RT_REG_SZ, nullptr, location, &size) ==
+            ERROR_SUCCESS &&
+        SameFile(location, folder)) {
+        const LSTATUS rc = RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSetupEntry);
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
+            left.push_back(L"The entry \"Dirhoard+ (DirhoardEx) plugin\" in Add/Remove Programs could not be removed (" +
+                           ErrorText(static_cast<DWORD>(rc)) + L"). Uninstall it there once the player is closed.");
+            return;
+        }
+    }
+    const std::wstring uninstaller = folder + L"\\" + kSetupUninstaller;
+    if (GetFileAttributesW(uninstaller.c_str()) == INVALID_FILE_ATTRIBUTES || DeleteFileW(uninstaller.c_str())) return;
+    const DWORD error = GetLastError();
+    if (MoveFileExW(uninstaller.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return;
+    left.push_back(uninstaller + L"\ncould not be removed (" + ErrorText(error) + L"). Delete it once the player is closed.");
+}
 }
 
-bool AskKeepSettings(HWND parent) {
-    return Ask(parent,
-               L"Keep the Dirhoard+ settings (the hotkey letter, the last folder and \"Recurse subdirectories\") "
-               L"for a later install?\n\nNo deletes them. The player then restarts to finish the uninstall: "
-               L"playback stops.",
-               MB_DEFBUTTON1);
+bool AskForgetSettings(HWND parent) {
+    return MessageBoxW(parent,
+                       L"Keep the Dirhoard+ settings (the hotkey letter, the last folder and \"Recurse subdirectories\") "
+                       L"for a later install?\n\nNo deletes them. The player then restarts to finish the uninstall: "
+                       L"playback stops.",
+                       modGlobalDefinitions::AppTitleW, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDNO;
+}
+
+void TellWhatWasLeft(HWND parent, const std::vector<std::wstring> &left) {
+    if (left.empty()) return;
+    std::wstring text = L"Dirhoard+ is uninstalled, but not everything could be removed:";
+    for (const auto &item : left) text += L"\n\n" + item;
+    // A quit waiting on this thread would end the box before anyone read it: it waits instead.
+    MSG quit;
+    const bool quitting = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    ShowError(IsWindow(parent) ? parent : nullptr, text);
+    if (quitting) PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
 std::vector<std::wstring> RemoveInstall(const std::wstring &folder, bool forgetSettings) {
@@ -77,6 +109,7 @@ std::vector<std::wstring> RemoveInstall(const std::wstring &folder, bool forgetS
                            file + L"\"");
     }
     if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) RemoveServerFile(file, left);
+    RemoveSetup(folder, left);
     if (forgetSettings) {
         const LSTATUS rc = RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)

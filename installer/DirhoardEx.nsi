@@ -219,6 +219,8 @@ Section "Uninstall"
     UnRegDLL "$INSTDIR\Plugins\DirhoardEx.dll"
     Delete "$INSTDIR\Plugins\DirhoardEx.dll"
     Delete "$INSTDIR\Plugins\gen_dirhoardex.dll"
+    ; What an uninstall from the player renamed, no longer loaded once the player is closed.
+    Delete "$INSTDIR\Plugins\DirhoardEx.dll.removed"
     Delete "${UNINSTALLER}"
     DeleteRegKey HKLM "${ARP_KEY}"
 SectionEnd

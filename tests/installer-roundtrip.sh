@@ -62,12 +62,35 @@ run "$driver" gone "Dirhoard +" 10 || fail "the dialog stayed open after \"Finis
 run "$driver" close "class:Winamp v1.x"
 wait $player_pid || fail "the player did not end cleanly"
 
+# What an uninstall from the player left of an earlier install, to go with the rest.
+touch "$plugins/DirhoardEx.dll.removed"
 # _?= keeps the uninstaller in place (instead of a copy that returns at once), so this waits.
 run "$work/Winamp/Plugins/Uninstall DirhoardEx.exe" /S "_?=$(winpath "$work/Winamp/Plugins")" || fail "silent uninstall failed"
-for f in DirhoardEx.dll gen_dirhoardex.dll; do
+for f in DirhoardEx.dll gen_dirhoardex.dll DirhoardEx.dll.removed; do
     [ ! -e "$work/Winamp/Plugins/$f" ] || fail "Plugins/$f is still there after uninstall"
 done
 registered && fail "DirhoardEx.clsDirhoardEx is still registered after uninstall"
-run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' "$view" >/dev/null 2>&1 \
-    && fail "still in Add/Remove Programs"
-echo "installer round trip: kept a newer copy, waited for an older one in use, replaced it, hotkey opened the dialog, uninstalled cleanly"
+in_arp() { run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DirhoardEx' "$view" >/dev/null 2>&1; }
+in_arp && fail "still in Add/Remove Programs"
+
+# Installed again, and uninstalled from the player this time: yes to the player, keep the
+# settings; the player restarts. The setup's own uninstaller and its entry go too.
+install || fail "silent install before the player's uninstall failed"
+timeout 120 "$wine_run" "$work/Winamp/Winamp.exe" &
+player_pid=$!
+run "$driver" wait "class:Winamp v1.x" 20 || fail "the player did not start"
+run "$driver" command "class:Winamp v1.x" 2000 || fail "\"Uninstall\" could not be chosen in the player"
+run "$driver" wait "Winamp" 20 || fail "the player did not ask whether to uninstall"
+run "$driver" click "Winamp" "&Yes" || fail "the player's question could not be answered"
+run "$driver" wait "DirhoardEx" 20 || fail "the plugin did not ask about its settings"
+run "$driver" click "DirhoardEx" "&Yes" || fail "the plugin's question could not be answered"
+wait $player_pid || fail "the player did not end for its restart"
+run "$driver" wait "class:Winamp v1.x" 30 || fail "the player did not restart"
+run "$driver" close "class:Winamp v1.x"
+run "$driver" gone "class:Winamp v1.x" 30 || fail "the restarted player did not end"
+for f in gen_dirhoardex.dll DirhoardEx.dll "Uninstall DirhoardEx.exe"; do
+    [ ! -e "$work/Winamp/Plugins/$f" ] || fail "Plugins/$f is still there after the player's uninstall"
+done
+in_arp && fail "still in Add/Remove Programs after the player's uninstall"
+echo "installer round trip: kept a newer copy, waited for an older one in use, replaced it, hotkey opened the" \
+     "dialog, uninstalled cleanly with the setup's uninstaller and from the player"

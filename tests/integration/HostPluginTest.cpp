@@ -184,46 +184,81 @@ TEST_F(HostPlugin, AStaleRegistrationOfAnotherFolderNeitherWinsNorIsRemovedByUni
 }
 
 // The player has asked whether to uninstall: the host asks only whether to keep the settings,
-// says that the player restarts to finish, and undoes the install either way.
-class HostPluginUninstall : public HostPlugin, public testing::WithParamInterface<bool> {};
+// says that the player restarts to finish, and undoes the install whatever comes of the box.
+// Only an explicit No deletes the settings: a box that fails (its owner is no window) or goes
+// with its owner (the user closes the player while it shows) keeps them, and what could not be
+// removed is still told, in a box owned by a window that exists.
+struct UninstallAnswer {
+    const char *name;
+    int button;       // what the user presses; BoxCatcher::kLeave: nothing
+    bool ownerGone;   // the preferences window is no window when the host is called
+    bool playerGoes;  // the player's window is closed while the question shows
+    bool kept;
+};
 
-TEST_P(HostPluginUninstall, AsksOnlyAboutTheSettingsThenRemovesRegistrationAndDllAndStops) {
-    const bool keep = GetParam();
+class HostPluginUninstall : public HostPlugin, public testing::WithParamInterface<UninstallAnswer> {};
+
+TEST_P(HostPluginUninstall, OnlyAnExplicitNoDeletesTheSettingsAndWhatWasLeftIsTold) {
+    const UninstallAnswer &c = GetParam();
     Install();
     ASSERT_EQ(test::RunRegsvr32(false, serverFile), 0u);  // as a setup program does
     test::SetSetting(L"Config", L"HotKey", L"J");
     Load();
     ASSERT_EQ(plugins.Count(), 1u);
-    ASSERT_TRUE(plugins.CanUninstall(0));
-
-    const auto boxes = Uninstall([&](const std::wstring &) { return keep ? IDYES : IDNO; },
-                                 Plugins::Uninstalled::Restart);
-    ASSERT_EQ(boxes.size(), 1u) << "one question: the player asked the other";
-    EXPECT_EQ(boxes[0].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[0].text;
-    EXPECT_TRUE(Contains(boxes[0].text, L"The player then restarts to finish the uninstall")) << boxes[0].text;
-
-    EXPECT_EQ(test::RegisteredFile(), L"");
-    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, kProgId));
-    EXPECT_FALSE(test::FileExists(serverFile)) << "nothing can load it by that name again";
-    // Loaded, so only renamed: it goes when the system next starts.
-    const std::wstring aside = serverFile + L".removed";
-    EXPECT_TRUE(test::FileExists(aside));
-    const auto atReboot = test::DeletedAtReboot();
-    EXPECT_NE(std::find(atReboot.begin(), atReboot.end(), aside), atReboot.end());
-    EXPECT_EQ(test::KeyExists(HKEY_CURRENT_USER, test::kSettingsKey), keep);
-    if (keep) {
+    // Where the box fails or goes, something is also left to tell: a file another program holds.
+    const bool held = c.ownerGone || c.playerGoes;
+    FileHandle holder(held ? CreateFileW(serverFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                         nullptr)
+                           : INVALID_HANDLE_VALUE);
+    HWND owner = player.Preferences();
+    if (c.ownerGone) DestroyWindow(owner);
+    std::vector<test::CaughtBox> boxes;
+    {
+        HWND window = player.Window();
+        test::BoxCatcher catcher(L"DirhoardEx", [&](const std::wstring &text) {
+            if (!text.starts_with(L"Keep the Dirhoard+ settings")) return 0;
+            if (c.playerGoes) PostMessageW(window, WM_CLOSE, 0, 0);
+            return c.button;
+        });
+        EXPECT_EQ(plugins.Uninstall(0, owner), Plugins::Uninstalled::Restart);
+        boxes = catcher.Boxes();
+    }
+    const size_t question = c.ownerGone ? 0 : 1;
+    ASSERT_EQ(boxes.size(), question + held) << "one question: the player asked the other";
+    if (question) {
+        EXPECT_EQ(boxes[0].text.rfind(L"Keep the Dirhoard+ settings", 0), 0u) << boxes[0].text;
+        EXPECT_TRUE(Contains(boxes[0].text, L"The player then restarts to finish the uninstall")) << boxes[0].text;
+    }
+    if (held) {
+        EXPECT_EQ(boxes.back().text.rfind(L"Dirhoard+ is uninstalled, but not everything could be removed:", 0), 0u)
+            << boxes.back().text;
+    }
+    EXPECT_EQ(test::KeyExists(HKEY_CURRENT_USER, test::kSettingsKey), c.kept);
+    if (c.kept) {
         EXPECT_EQ(test::ReadSetting(L"Config", L"HotKey"), L"J");
     }
-
+    EXPECT_EQ(test::RegisteredFile(), L"");
+    EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, kProgId));
+    if (!held) {
+        EXPECT_FALSE(test::FileExists(serverFile)) << "nothing can load it by that name again";
+        // Loaded, so only renamed: it goes when the system next starts.
+        const std::wstring aside = serverFile + L".removed";
+        EXPECT_TRUE(test::FileExists(aside));
+        const auto atReboot = test::DeletedAtReboot();
+        EXPECT_NE(std::find(atReboot.begin(), atReboot.end(), aside), atReboot.end());
+    }
     EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J')) << "the plugin let its hotkey go";
     UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(Removal::Pending(removalList), std::vector<std::wstring>{host});
     EXPECT_TRUE(plugins.RemovedAtRestart(0));
-    EXPECT_FALSE(plugins.CanUninstall(0));
 }
 
-INSTANTIATE_TEST_SUITE_P(TheSettings, HostPluginUninstall, testing::Bool(),
-                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "Kept" : "Forgotten"; });
+INSTANTIATE_TEST_SUITE_P(
+    Answers, HostPluginUninstall,
+    testing::Values(UninstallAnswer{"Yes", IDYES, false, false, true}, UninstallAnswer{"No", IDNO, false, false, false},
+                    UninstallAnswer{"AFailedBox", 0, true, false, true},
+                    UninstallAnswer{"ABoxGoneWithThePlayer", test::BoxCatcher::kLeave, false, true, true}),
+    [](const testing::TestParamInfo<UninstallAnswer> &info) { return info.param.name; });
 
 // The player shuts down with a walk running and the browser open: closed, its window goes
 // first and the plugins quit after its loop; at logoff they quit with the window alive. Either

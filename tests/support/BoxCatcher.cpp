@@ -43,9 +43,9 @@ void BoxCatcher::Watch() {
             std::lock_guard lock(mutex_);
             boxes_.push_back(std::move(caught));
         }
-        HWND button = choice ? GetDlgItem(box, choice) : nullptr;
+        HWND button = choice > 0 ? GetDlgItem(box, choice) : nullptr;
         if (button && IsWindowEnabled(button)) Click(button);
-        else DismissBox(box);
+        else if (choice != kLeave) DismissBox(box);
         PollUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
     }
 }

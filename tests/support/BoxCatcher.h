@@ -23,8 +23,10 @@ inline void PrintTo(const CaughtBox &box, std::ostream *out) {
 
 class BoxCatcher {
 public:
-    // Which button a box gets (IDYES, IDNO...), chosen by its text; unset: the OK button.
+    // Which button a box gets (IDYES, IDNO...), chosen by its text; unset: the OK button;
+    // kLeave: none, something else ends the box.
     using Answer = std::function<int(const std::wstring &text)>;
+    static constexpr int kLeave = -1;
     // `process`: whose boxes, when not this process's.
     explicit BoxCatcher(std::wstring caption = L"DirhoardEx", Answer answer = {}, DWORD process = 0);
     ~BoxCatcher();
