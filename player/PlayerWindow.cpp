@@ -8,6 +8,8 @@
 
 namespace {
 constexpr UINT kWaIpc = WM_USER;
+constexpr LPARAM kIpcGetVersion = 0;
+constexpr LRESULT kVersion = 0x5092;  // 5.92, as the caption says
 constexpr WPARAM kGetWnd = 1;       // which window: 1 is the playlist
 constexpr LPARAM kIpcGetWnd = 260;
 constexpr LPARAM kIpcGetExtList = 292;
@@ -79,6 +81,7 @@ LRESULT CALLBACK PlayerWindow::Proc(HWND window, UINT message, WPARAM wParam, LP
     case WM_ENDSESSION: return self->OnEndSession(wParam != FALSE);
     case WM_DESTROY: return self->OnDestroy();
     case kWaIpc:
+        if (wParam == 0 && lParam == kIpcGetVersion) return kVersion;
         if (wParam == kGetWnd && lParam == kIpcGetWnd) return reinterpret_cast<LRESULT>(self->list_);
         if (lParam == kIpcGetExtList && self->answersExtensions_)
             return reinterpret_cast<LRESULT>(wParam == kExtListFilter ? FileAssociations::OpenFilterBlock()

@@ -5,19 +5,22 @@
 #include "win32/StepTimes.h"
 
 namespace WinampHost {
-bool ToAnsi(std::wstring_view path, std::string &out) {
+bool ToAnsi(std::wstring_view path, std::string &out) { return ToCodePage(path, out, GetACP()); }
+
+bool ToCodePage(std::wstring_view path, std::string &out, UINT codePage) {
     out.clear();
     if (path.empty()) return true;
     const int n = static_cast<int>(path.size());
-    // UTF-8 as the ANSI code page holds every character, and refuses the loss report.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    // UTF-8 holds every character but an unpaired surrogate, which it refuses only when told
+    // to; it refuses the loss report.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL lossy = FALSE;
     BOOL *report = utf8 ? nullptr : &lossy;
-    const int size = WideCharToMultiByte(CP_ACP, flags, path.data(), n, nullptr, 0, nullptr, report);
+    const int size = WideCharToMultiByte(codePage, flags, path.data(), n, nullptr, 0, nullptr, report);
     if (size <= 0) return false;
     out.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_ACP, flags, path.data(), n, out.data(), size, nullptr, report);
+    WideCharToMultiByte(codePage, flags, path.data(), n, out.data(), size, nullptr, report);
     return !lossy;
 }
 
@@ -85,14 +88,17 @@ LRESULT Send(HWND player, const COPYDATASTRUCT &record) {
     return SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
 }
 
-void PlayFileSender::Send(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) {
-    const bool wide = record.dwData == IPC_PLAYFILEW;
-    if (wide && shortForm && wideRefused_) {
-        WinampHost::Send(player_, *shortForm);
-        return;
-    }
-    if (WinampHost::Send(player_, record) || !wide) return;
-    wideRefused_ = true;
-    if (shortForm) WinampHost::Send(player_, *shortForm);
+bool TakesWideRecords(HWND player) {
+    return SendMessageA(player, WM_WA_IPC, 0, IPC_GETVERSION) >= kFirstWideVersion;
+}
+
+const COPYDATASTRUCT *PlayFileSender::Pick(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) const {
+    return record.dwData != IPC_PLAYFILEW || wide_ ? &record : shortForm;
+}
+
+bool PlayFileSender::Send(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) const {
+    const COPYDATASTRUCT *sent = Pick(record, shortForm);
+    if (sent) WinampHost::Send(player_, *sent);
+    return sent != nullptr;
 }
 }

@@ -14,9 +14,15 @@ inline constexpr ULONG_PTR IPC_PLAYFILE = 100;       // WM_COPYDATA: append an A
 inline constexpr ULONG_PTR IPC_PLAYFILEW = 1100;     // WM_COPYDATA: append a UTF-16 path
 inline constexpr WORD ID_PLAY_FOLDER = 40187;        // the player's own "Play Folder" command
 inline constexpr LPARAM IPC_GET_EXTLIST = 292;       // wParam 0: the extensions the player plays
+inline constexpr LPARAM IPC_GETVERSION = 0;          // wParam 0: the player's version, 0x5092 for 5.92
+// The first version known to take UTF-16 records; an older one gets a name outside the code page
+// by its short form. A later version is no harm: the short form names the same file.
+inline constexpr LRESULT kFirstWideVersion = 0x5050;
 
 // Converts to the ANSI code page; false when the conversion would lose characters.
 bool ToAnsi(std::wstring_view path, std::string &out);
+// The same in `codePage`.
+bool ToCodePage(std::wstring_view path, std::string &out, UINT codePage);
 
 // What the player plays: the extensions of its answer to IPC_GET_EXTLIST, compared without
 // regard to case. Empty where the player gave no usable list.
@@ -47,17 +53,24 @@ ExtensionList AskExtensions(HWND player);
 // One synchronous send of one play-file record to the player's window; its answer.
 LRESULT Send(HWND player, const COPYDATASTRUCT &record);
 
-// Sends the play-file records of one walk. The answers are not used but one: a player too old
-// for UTF-16 records answers them 0. It gets that file again by its short form, and every
-// later such file of the walk by its short form at once.
+// Whether the player takes UTF-16 records: by its version, asked on its own thread. Its answer to
+// a record says nothing: something in front of it (another plugin's subclass) may answer 0 to
+// a record the player took.
+bool TakesWideRecords(HWND player);
+
+// Sends the play-file records of one walk, each file once. The answers are not used.
 class PlayFileSender {
 public:
-    explicit PlayFileSender(HWND player) : player_(player) {}
-    // `shortForm`, for a UTF-16 `record`: the file's short form as an ANSI record; null: none.
-    void Send(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm);
+    // Asks the player's version: on its thread.
+    explicit PlayFileSender(HWND player) : player_(player), wide_(TakesWideRecords(player)) {}
+    // The record to send for a file: `record`, or for a player too old for a UTF-16 one the
+    // file's short form as an ANSI record; null where it has none.
+    const COPYDATASTRUCT *Pick(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) const;
+    // Sends what Pick picks; false when that was nothing.
+    bool Send(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) const;
 
 private:
     HWND player_;
-    bool wideRefused_ = false;
+    bool wide_;
 };
 }

@@ -32,8 +32,9 @@ class Walk;
 std::shared_ptr<Walk> current;
 
 // What the shell said of each kind at the presses before, kept until a file type changes: its
-// answer follows the classes and the user's choice of program for a kind.
-ExtensionVerdicts shellAnswers;
+// answer follows the classes and the user's choice of program for a kind. Only the pointer is
+// handed on here: each walk's worker makes the next answers.
+ShellAnswers::Kept shellAnswers;
 RegistryWatch fileTypes({{HKEY_CURRENT_USER, L"Software\\Classes"},
                          {HKEY_LOCAL_MACHINE, L"Software\\Classes"},
                          {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts"}});
@@ -124,13 +125,15 @@ public:
         const StepTimes::Timed step("end");
         // First of all: nothing more is queued or posted, and the worker's waits end.
         channel_->Stop();
-        ClearRecord();
+        // The player may be reading the record: a stop inside its handling (a loop of its own)
+        // leaves it whole until the send returns.
+        if (!sending_) ClearRecord();
         WalkOutcome outcome;
         outcome.sent = sent_;
         outcome.stopped = stopped;
         if (!stopped) {
             outcome.result = channel_->Result();
-            shellAnswers = outcome.result.shellAnswers;
+            shellAnswers = std::move(outcome.result.shellAnswers);
         }
         turns_.Close();
         const std::shared_ptr<Walk> self = std::move(current);
@@ -141,8 +144,13 @@ public:
 
 private:
     void Send(const COPYDATASTRUCT *shortForm) {
+        const COPYDATASTRUCT *sent = sender_.Pick(record_, shortForm);
+        if (!sent) return;
         ++sent_;  // before: the player's handling of it may stop the walk
-        sender_.Send(record_, shortForm);
+        sending_ = true;
+        WinampHost::Send(player_, *sent);
+        sending_ = false;
+        if (finished_) ClearRecord();
     }
     void ClearRecord() { record_ = {record_.dwData, 0, nullptr}; }
     void Progress() {
@@ -162,6 +170,7 @@ private:
     COPYDATASTRUCT shortForm_{};  // the short form of the record being sent, if any
     size_t next_ = 0, sent_ = 0;
     bool finished_ = false;
+    bool sending_ = false;  // the player is reading the record
     double shownAt_ = 0;
 };
 
@@ -185,7 +194,7 @@ unsigned stops = 0;
 bool StartWalk(WalkRequest request, WalkObserver &observer) {
     if (Running()) return false;
     const StepTimes::Timed step("press: the walk's window, hook and worker");
-    if (fileTypes.Changed()) shellAnswers.clear();
+    if (fileTypes.Changed()) shellAnswers.reset();
     request.shellAnswers = shellAnswers;
     auto walk = std::make_shared<Walk>(request, observer);
     if (!walk->Open()) return false;

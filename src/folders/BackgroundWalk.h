@@ -15,7 +15,7 @@ struct WalkRequest {
     std::wstring folder;
     bool recurse = false;
     WinampHost::ExtensionList played;  // asked of the player for this press
-    ExtensionVerdicts shellAnswers;    // what the shell answered at earlier presses, still true
+    ShellAnswers::Kept shellAnswers;   // what the shell answered at earlier presses, still true
     std::shared_ptr<const Lister> lister = Lister::Platform();
     // Where each record goes before the player is sent it, on the player's thread; none: the
     // walk's own.

@@ -51,7 +51,7 @@ HANDLE FolderWalker::FindFirst(const wchar_t *pattern, WIN32_FIND_DATAW &entry) 
 }
 
 WalkResult FolderWalker::Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played,
-                              ExtensionVerdicts earlier) {
+                              ShellAnswers::Kept earlier) {
     result_ = {};
     recurse_ = recurse;
     links_ = 0;
@@ -202,12 +202,12 @@ void FolderWalker::SendFiles(Level &level) {
         for (const wchar_t *name = level.files.c_str(), *end = name + level.files.size(); name < end;
              name += std::wcslen(name) + 1) {
             if (Stopping()) return;
-            if (types_.IsMedia(path_, name, level.exact)) SendFile(name, level.exact);
+            if (types_.IsMedia(name)) SendFile(name, level.exact);
         }
         return;
     }
     const bool listed = ForEachEntry([&](const WIN32_FIND_DATAW &entry) {
-        if (!IsFolder(entry) && types_.IsMedia(path_, entry.cFileName, level.exact)) SendFile(entry.cFileName, level.exact);
+        if (!IsFolder(entry) && types_.IsMedia(entry.cFileName)) SendFile(entry.cFileName, level.exact);
     });
     if (!listed) NoteUnreadable();
 }
@@ -290,7 +290,7 @@ bool FolderWalker::ForEachEntry(F &&visit) {
 }
 
 WalkResult FolderWalker::Result() {
-    result_.shellAnswers = types_.Shell();
+    result_.shellAnswers = types_.Answers();
     return std::move(result_);
 }
 

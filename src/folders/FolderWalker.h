@@ -16,7 +16,7 @@
 namespace folders {
 struct WalkResult {
     size_t sent = 0;
-    ExtensionVerdicts shellAnswers;         // every answer of the shell, those given before included
+    ShellAnswers::Kept shellAnswers;        // every answer of the shell, those given before included
     size_t unreadable = 0;                  // folders skipped because they could not be read
     std::vector<std::wstring> firstUnreadable;  // the first few of them, ordinary paths
 };
@@ -48,7 +48,7 @@ public:
     // `played`: the extensions the player said it plays, asked for this press.
     // `earlier`: what the shell answered before, still true.
     WalkResult Walk(std::wstring_view folder, bool recurse, WinampHost::ExtensionList played = {},
-                    ExtensionVerdicts earlier = {});
+                    ShellAnswers::Kept earlier = {});
     const MediaTypes &Types() const { return types_; }
 
 private:

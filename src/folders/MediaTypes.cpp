@@ -6,44 +6,57 @@
 
 namespace folders {
 namespace {
-// The shell reads the extension after the last dot; the cache keys on exactly that text.
+// The shell reads the extension after the last dot; the answers key on exactly that text.
 std::wstring_view ExtensionOf(const wchar_t *name) {
     const wchar_t *dot = std::wcsrchr(name, L'.');
     return dot ? std::wstring_view(dot) : std::wstring_view();
 }
 }
 
-bool ShellSaysMedia(LongPath &file, const wchar_t *name, bool exact) {
+std::optional<bool> ShellSaysMedia(const wchar_t *name) {
     SHFILEINFOW info{};
-    const std::wstring_view path = file.Ordinary();
-    DWORD_PTR ok;
-    if (path.size() < MAX_PATH && !exact && !NeedsExactName(name)) {
-        ok = SHGetFileInfoW(path.data(), 0, &info, sizeof info, SHGFI_TYPENAME);
-    } else {
-        // The shell takes no longer paths, nor names only the exact form carries; the
-        // description belongs to the extension anyway.
-        ok = SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+    if (!SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
+        return std::nullopt;
+    return std::wcscmp(info.szTypeName, kMediaType) == 0;
+}
+
+std::optional<bool> ShellAnswers::Find(std::wstring_view extension) const {
+    const auto it = verdicts_.find(extension);
+    if (it == verdicts_.end()) return std::nullopt;
+    return it->second;
+}
+
+ShellAnswers::Kept ShellAnswers::With(const Kept &earlier, const std::vector<std::pair<std::wstring, bool>> &fresh,
+                                      size_t most) {
+    if (fresh.empty() && earlier) return earlier;
+    auto answers = std::make_shared<ShellAnswers>();
+    if (earlier) *answers = *earlier;
+    for (const auto &[extension, media] : fresh) {
+        if (answers->verdicts_.emplace(extension, media).second) answers->order_.push_back(extension);
     }
-    return ok && std::wcscmp(info.szTypeName, kMediaType) == 0;
+    if (answers->order_.size() > most) {
+        const size_t gone = answers->order_.size() - most;
+        for (size_t i = 0; i < gone; ++i) answers->verdicts_.erase(answers->order_[i]);
+        answers->order_.erase(answers->order_.begin(), answers->order_.begin() + static_cast<std::ptrdiff_t>(gone));
+    }
+    return answers;
 }
 
-bool MediaTypes::Ask(LongPath &folder, const wchar_t *name, bool exact) {
-    ++lookups_;
-    if (pause_) pause_();
-    const size_t mark = folder.Push(name);
-    const bool media = ShellSaysMedia(folder, name, exact);
-    folder.Truncate(mark);
-    return media;
-}
-
-bool MediaTypes::IsMedia(LongPath &folder, const wchar_t *name, bool exact) {
+bool MediaTypes::IsMedia(const wchar_t *name) {
     const std::wstring_view extension = ExtensionOf(name);
     if (auto it = known_.find(extension); it != known_.end()) return it->second;
     // Whichever program Windows opens the kind with, the player says what it plays.
     bool media = !extension.empty() && played_.Contains(extension.substr(1));
     if (!media) {
-        const auto said = shell_.find(extension);
-        media = said != shell_.end() ? said->second : shell_.emplace(extension, Ask(folder, name, exact)).first->second;
+        std::optional<bool> said = earlier_ ? earlier_->Find(extension) : std::nullopt;
+        if (!said) {
+            ++lookups_;
+            if (pause_) pause_();
+            // A failed question is no verdict: asked again at the next file of the kind.
+            if (!(said = ShellSaysMedia(name))) return false;
+            fresh_.emplace_back(extension, *said);
+        }
+        media = *said;
     }
     known_.emplace(extension, media);
     return media;

@@ -57,6 +57,8 @@ LRESULT CALLBACK StandInPlayer::Proc(HWND window, UINT message, WPARAM wParam, L
 LRESULT StandInPlayer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_USER && wParam == 1 && lParam == 260) return kPlaylistAnswer;
     if (message == WM_USER && wParam == 0 && lParam == 292) return answerExtensions ? answerExtensions() : 0;
+    // Its version, as the player answers it: 5.92, or 5.2 for a player too old for UTF-16 records.
+    if (message == WM_USER && wParam == 0 && lParam == 0) return takesWide ? 0x5092 : 0x5020;
     if (message == WM_COPYDATA) {
         const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
         offered_.push_back(cds->dwData);

@@ -53,7 +53,7 @@ public:
     bool IsFree(int32_t key, int id = 1) const;
     // Runs inside the player's handling of each play-file record, once it is kept.
     std::function<void()> onPlayFile;
-    // False: a player too old for UTF-16 records, which answers them 0 and keeps nothing.
+    // False: a player too old for UTF-16 records (5.2), which answers them 0 and keeps nothing.
     bool takesWide = true;
     // Answers the extension-list query (WM_USER, wParam 0, lParam 292); an older player,
     // which does not know the query, answers 0.

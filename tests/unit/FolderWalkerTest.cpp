@@ -330,22 +330,42 @@ TEST(ExtendedForm, IsTakenAsTheFolderItNamesUnlessItsOrdinaryFormNamesAnother) {
     for (const auto &[stored, folder] : cases) EXPECT_EQ(folders::OrdinaryForm(stored), folder);
 }
 
-// A name the code page cannot hold goes whole, as UTF-16; a player too old for that answers 0
-// and gets the file by its short name, and every later such file by that at once.
-TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesWholeOrByItsShortNameToAnOlderPlayer) {
+namespace {
+// Something in front of the player's window, as another plugin's subclass: it passes each
+// record on and answers 0 whatever the player said.
+WNDPROC playersOwn = nullptr;
+LRESULT CALLBACK AnswersZero(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT answer = CallWindowProcW(playersOwn, window, message, wParam, lParam);
+    return message == WM_COPYDATA ? 0 : answer;
+}
+}
+
+// A name the code page cannot hold goes whole, as UTF-16, each file once, whatever the answer;
+// a player too old for that (by its version) gets the file by its short name instead.
+TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesOnceWholeOrByItsShortNameToAnOlderPlayer) {
     if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name converts in a UTF-8 code page";
     const Paths files{tree.File(L"N\\1" + test::kOutsideCodePages + L".dhm"),
                       tree.File(L"N\\2" + test::kOutsideCodePages + L".dhm")};
     struct Case {
-        bool takesWide;
+        const char *player;
+        bool takesWide, zeroInFront;
         std::vector<ULONG_PTR> sends;  // the kind of each record sent, in order
         ULONG_PTR kept;                // the kind of what the playlist keeps
     };
-    for (const Case &c : {Case{true, {1100, 1100}, 1100}, Case{false, {1100, 100, 100}, 100}}) {
-        SCOPED_TRACE(c.takesWide ? "a player that takes UTF-16 records" : "an older player");
+    const Case cases[] = {
+        {"a player that takes UTF-16 records", true, false, {1100, 1100}, 1100},
+        {"one behind something that answers 0 to every record", true, true, {1100, 1100}, 1100},
+        {"an older player", false, false, {100, 100}, 100},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.player);
         player.Clear();
         player.takesWide = c.takesWide;
-        Run(tree.Path(L"N"), true);
+        if (c.zeroInFront) playersOwn = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(player.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnswersZero)));
+        test::SendingSink sending{player.Window()};
+        FolderWalker(sending).Walk(tree.Path(L"N"), true);
+        if (c.zeroInFront) SetWindowLongPtrW(player.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(playersOwn));
         EXPECT_EQ(player.Offered(), c.sends);
         Paths kept;
         for (const auto &file : player.Playlist()) {
@@ -360,6 +380,37 @@ TEST_F(Walk, AFileNameOutsideTheAnsiCodePageGoesWholeOrByItsShortNameToAnOlderPl
         std::sort(kept.begin(), kept.end());
         EXPECT_EQ(kept, files);
     }
+}
+
+namespace {
+// A share where files come and go: while `listed` is listed, `gone` is deleted.
+class DeletingLister final : public folders::Lister {
+public:
+    DeletingLister(std::wstring listed, std::wstring gone)
+        : listed_(L"\\\\?\\" + std::move(listed) + L"\\*"), gone_(std::move(gone)) {}
+    HANDLE FindFirst(const wchar_t *pattern, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW &entry,
+                     DWORD flags) const override {
+        if (CompareStringOrdinal(pattern, -1, listed_.c_str(), -1, TRUE) == CSTR_EQUAL) DeleteFileW(gone_.c_str());
+        return Lister::FindFirst(pattern, level, entry, flags);
+    }
+
+private:
+    const std::wstring listed_, gone_;
+};
+}
+
+// The shell is asked about a kind: a file gone between its folder's listing and its typing
+// (after the subfolders) says nothing against its kind, at this press or the next.
+TEST_F(Walk, AFileGoneBeforeItIsTypedLeavesItsKindAMediaKind) {
+    const test::MediaType kind{L".dhk", L"Winamp media file"};
+    const std::wstring gone = tree.File(L"K\\k1.dhk"), next = tree.File(L"L\\k2.dhk");
+    tree.File(L"K\\Sub\\s.txt");
+    test::WalkWatcher watch;
+    const auto deleting = std::make_shared<DeletingLister>(tree.Path(L"K\\Sub"), gone);
+    ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(tree.Path(L"K"), true, watch, nullptr, deleting));
+    ASSERT_TRUE(watch.WaitForEnd());
+    Press(tree.Path(L"L"));
+    EXPECT_EQ(player.Paths(), (Paths{gone, next}));
 }
 
 TEST_F(Walk, FoldersDeeperThanMaxPathAreWalkedAndSentInTheOrdinaryForm) {
