@@ -83,6 +83,12 @@ bool UiTurns::Handle(UINT message, WPARAM wParam) {
     if (message != WM_TIMER) return false;
     if (wParam == kTickTimer) {
         work_.Tick();
+        // A wake that never came (its post or timer refused) stalls nothing: this turn is it.
+        if (window_ && !inTurn_) {
+            KillTimer(window_, kResumeTimer);
+            yielding_ = false;
+            Run();
+        }
     } else if (wParam == kResumeTimer) {
         KillTimer(window_, kResumeTimer);
         yielding_ = false;

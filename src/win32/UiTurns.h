@@ -7,8 +7,9 @@
 // or a timer of the thread waits: posted messages go before all three, and turns posted back to
 // back would starve them. Then the turns yield: a message filter (WH_MSGFILTER) posts the next as
 // soon as a modal loop has taken what waited, or once a turn's length has passed since; where no
-// modal loop runs, a timer brings it. Once the thread's loop was told to end (WM_QUIT posted), no
-// turn is posted at all: the quit would wait behind it. The work is told instead.
+// modal loop runs, a timer brings it. Every tick runs a turn as well, so that a wake the platform
+// refused (a full queue, no timer) stalls nothing. Once the thread's loop was told to end (WM_QUIT
+// posted), no turn is posted at all: the quit would wait behind it. The work is told instead.
 //
 // A turn never runs inside another: a turn that a loop inside it dispatches (a box the work shows,
 // the host pumping while it takes what the work sends) comes after it instead.

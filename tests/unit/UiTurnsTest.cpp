@@ -110,3 +110,13 @@ TEST(UiTurns, NoTurnAfterTheHostsQuitAndNoneInsideAnother) {
     MSG quit;
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
+
+// A wake that never came (a post refused with the thread's queue full, a refused timer) stalls
+// nothing: the next tick runs the turn.
+TEST(UiTurns, AWakeThatNeverCameIsPickedUpAtTheNextTick) {
+    Counting work;
+    work.more = false;
+    UiTurns turns(work);
+    ASSERT_TRUE(turns.Open(USER_TIMER_MINIMUM));
+    EXPECT_TRUE(test::PumpUntil([&] { return work.turns > 0; }));
+}
