@@ -9,7 +9,6 @@
 #include "win32/StepTimes.h"
 #include "core/Settings.h"
 #include "core/WinampHost.h"
-#include "folders/FolderCheck.h"
 #include "folders/Folders.h"
 #include "folders/LongPath.h"
 #include "folders/modDirhoardEx.h"
@@ -25,8 +24,11 @@ UINT SettleFocusMessage() {
     static const UINT message = RegisterWindowMessageW(L"DirhoardExSettleFocus");
     return message;
 }
-// A network folder whose server is off can take the platform tens of seconds to refuse.
-constexpr DWORD kNetworkCheckMs = 1000;
+// Posted by the check of the stored folder once its disk has answered.
+UINT CheckedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"DirhoardExFolderChecked");
+    return message;
+}
 
 // The one browser that is open; heap-held, so that a thread that ended inside the shell's call
 // leaves no pointer into its stack.
@@ -88,13 +90,37 @@ void FolderBrowser::Run() {
 void FolderBrowser::LoadSelectedPath() {
     // Other tools write the extended form; the tree knows the folder by its ordinary one.
     std::wstring stored = OrdinaryForm(Settings::LoadPath());
-    // The tree cannot select what is no folder, and "Add Dir" would add what it does not show.
-    if (stored.size() >= kPathChars || !IsFolderWithin(stored, kNetworkCheckMs)) stored = L"C:\\";
-    stored.push_back(L'\0');
-    const size_t n = std::min(stored.size(), kPathChars);
-    std::copy_n(stored.data(), n, SelectedPath);
+    if (stored.size() >= kPathChars) stored = L"C:\\";
+    SetSelectedPath(stored);
+    // The tree goes there once its disk has answered, which may take seconds: not on this thread.
+    check_ = FolderCheck::Start(std::move(stored), dialog_, CheckedMessage(), probe_);
+}
+
+void FolderBrowser::SetSelectedPath(std::wstring path) {
+    path.push_back(L'\0');
+    const size_t n = std::min(path.size(), kPathChars);
+    std::copy_n(path.data(), n, SelectedPath);
     std::fill(SelectedPath + n, SelectedPath + kPathChars, L' ');
     SelectedPath[kPathChars] = L'\0';
+}
+
+// The stored folder, or where it was, once the disk has answered; not once the tree has left its
+// root, which the user or another program chose meanwhile.
+void FolderBrowser::OnChecked(HWND dialog) {
+    const std::optional<std::wstring> found = check_ ? check_->Answer() : std::nullopt;
+    if (!found) return;
+    check_.reset();
+    if (tree_) {
+        const auto caret = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        if (caret && caret != reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_ROOT, 0))) return;
+    }
+    // Nothing of it is left (a drive unplugged): where the design starts.
+    SetSelectedPath(found->empty() ? L"C:\\" : *found);
+    SendMessageW(dialog, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
+    // Expanding alone leaves the old selection: select it too, so the tree shows what "Add Dir" adds.
+    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
+    // A real folder, selected or not where Wine's tree loses it: "Add Dir" adds it.
+    if (std::exchange(addDirDisabled_, false)) SendMessageW(dialog, BFFM_ENABLEOK, 0, 1);
 }
 
 void FolderBrowser::OnInitialized(HWND dialog) {
@@ -104,9 +130,6 @@ void FolderBrowser::OnInitialized(HWND dialog) {
     escapeFilter_ = SetWindowsHookExW(WH_MSGFILTER, EscapeFilter, nullptr, GetCurrentThreadId());
     SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dirhoard +"));
     LoadSelectedPath();
-    SendMessageW(dialog, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
-    // Expanding alone leaves the old selection: select it too, so the tree shows what "Add Dir" adds.
-    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(SelectedPath));
     SendMessageW(dialog, BFFM_SETOKTEXT, 0, reinterpret_cast<LPARAM>(L"Add Dir"));
     // By identifier first: the button reads "Cancel" only on an English system.
     HWND cancel = GetDlgItem(dialog, IDCANCEL);
@@ -280,6 +303,10 @@ LRESULT FolderBrowser::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     }
     }
+    if (message == CheckedMessage() && message) {
+        OnChecked(dialog);
+        return 0;
+    }
     if (message == SettleFocusMessage() && message) {
         if (GetFocus() == hWndRecurseCheck && tree_) SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree_), TRUE);
         return 0;
@@ -310,9 +337,9 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM) {
 
 void ShowFolderBrowser() { ShowFolderBrowser(folders::Lister::Platform()); }
 
-void ShowFolderBrowser(std::shared_ptr<const folders::Lister> lister) {
+void ShowFolderBrowser(std::shared_ptr<const folders::Lister> lister, const folders::FolderProbe &probe) {
     if (FolderBrowser::Current() || PrevDialogProc) return;
-    const auto browser = std::make_unique<FolderBrowser>(std::move(lister));
+    const auto browser = std::make_unique<FolderBrowser>(std::move(lister), probe);
     browser->Run();
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include "win32/Subclass.h"
 #include "folders/BackgroundWalk.h"
+#include "folders/FolderCheck.h"
 #include "folders/Lister.h"
 #include "folders/ProgressLine.h"
 
@@ -21,7 +22,8 @@ public:
     // How a screen reader names the folder tree, whose label the dialog loses.
     static constexpr wchar_t kTreeName[] = L"Folders";
 
-    explicit FolderBrowser(std::shared_ptr<const Lister> lister) : lister_(std::move(lister)) {}
+    explicit FolderBrowser(std::shared_ptr<const Lister> lister, const FolderProbe &probe = {})
+        : lister_(std::move(lister)), probe_(probe) {}
     FolderBrowser(const FolderBrowser &) = delete;
     FolderBrowser &operator=(const FolderBrowser &) = delete;
 
@@ -57,14 +59,19 @@ private:
     bool Walking() const { return !walked_.empty(); }
     bool IsPressed(const std::wstring &folder) const;
     void LoadSelectedPath();
+    void SetSelectedPath(std::wstring path);
+    void OnChecked(HWND dialog);
     void StoreSettings();
     void Closed();
 
     std::shared_ptr<const Lister> lister_;
+    const FolderProbe probe_;
     HWND dialog_ = nullptr;
     Subclass::Previous own_;  // the dialog's own procedure, as PrevDialogProc holds it
     HHOOK escapeFilter_ = nullptr;
     HWND tree_ = nullptr;
+    // Where the stored folder is, asked when the browser opened; null once answered.
+    std::shared_ptr<FolderCheck> check_;
     ProgressLine line_;
     // The selected item has no file-system path: "Add Dir" adds nothing.
     bool addDirDisabled_ = false;

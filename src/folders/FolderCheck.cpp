@@ -1,31 +1,51 @@
 #include "folders/FolderCheck.h"
 
-#include <atomic>
-#include <memory>
 #include "win32/ModuleThread.h"
 
 namespace folders {
 namespace {
-bool OnNetworkDrive(const std::wstring &path, const FolderProbe &probe) {
-    if (path.starts_with(L"\\\\")) return true;
-    if (path.size() < 2 || path[1] != L':') return false;
-    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
-    return probe.driveType(root) == DRIVE_REMOTE;
+// The folder above `path`; empty above a root ("C:\", "\\server\share").
+std::wstring ParentOf(const std::wstring &path) {
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == path.size()) return {};
+    if (path.starts_with(L"\\\\")) {
+        // "\\server\share" is the root of a share: its name is no folder of the walk.
+        const size_t share = path.find(L'\\', 2);
+        if (share == std::wstring::npos || slash <= share) return {};
+    }
+    // "C:\Music" -> "C:\"
+    return path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash);
 }
 }
 
-bool IsFolderWithin(const std::wstring &path, DWORD timeoutMs, const FolderProbe &probe) {
-    DWORD found = INVALID_FILE_ATTRIBUTES;
-    if (!OnNetworkDrive(path, probe)) {
-        found = probe.attributes(path.c_str());
-    } else {
-        // Shared with the check's thread, which may outlive this call.
-        auto answer = std::make_shared<std::atomic<DWORD>>(INVALID_FILE_ATTRIBUTES);
-        const auto attributes = probe.attributes;
-        KernelHandle thread = ModuleThread::Start([answer, attributes, path] { *answer = attributes(path.c_str()); });
-        if (!thread || WaitForSingleObject(thread.Get(), timeoutMs) != WAIT_OBJECT_0) return false;
-        found = *answer;
+std::wstring NearestFolder(std::wstring path, const FolderProbe &probe) {
+    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    for (; !path.empty(); path = ParentOf(path)) {
+        const DWORD found = probe.attributes(path.c_str());
+        if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY)) return path;
     }
-    return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY);
+    return {};
+}
+
+std::shared_ptr<FolderCheck> FolderCheck::Start(std::wstring path, HWND window, UINT message,
+                                                const FolderProbe &probe) {
+    auto check = std::make_shared<FolderCheck>();
+    KernelHandle thread = ModuleThread::Start([check, path = std::move(path), window, message, probe] {
+        std::wstring found = NearestFolder(path, probe);
+        {
+            Held hold(check->lock_);
+            check->answer_ = std::move(found);
+            check->done_ = true;
+        }
+        // The browser may have closed meanwhile: then nobody asks.
+        PostMessageW(window, message, 0, 0);
+    });
+    return thread ? check : nullptr;
+}
+
+std::optional<std::wstring> FolderCheck::Answer() const {
+    Held hold(lock_);
+    if (!done_) return std::nullopt;
+    return answer_;
 }
 }

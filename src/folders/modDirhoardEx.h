@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <memory>
+#include "folders/FolderCheck.h"
 #include "folders/Folders.h"
 #include "folders/Lister.h"
 
@@ -38,8 +39,9 @@ extern bool RecurseSubfolders;
 // The record each file goes to the player in.
 extern COPYDATASTRUCT PlayFileRecord;
 
-// ShowFolderBrowser() of folders/Folders.h, its walks listing with `lister`.
-void ShowFolderBrowser(std::shared_ptr<const folders::Lister> lister);
+// ShowFolderBrowser() of folders/Folders.h, its walks listing with `lister`, the stored folder
+// checked through `probe`.
+void ShowFolderBrowser(std::shared_ptr<const folders::Lister> lister, const folders::FolderProbe &probe = {});
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -86,7 +86,7 @@ protected:
             if (dialog && IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             seen.closed = test::PollUntil([&] { return !dialog || !IsWindow(dialog); });
         });
-        modDirhoardEx::ShowFolderBrowser(listing);
+        modDirhoardEx::ShowFolderBrowser(listing, probe);
         driver.join();
         return seen;
     }
@@ -103,6 +103,7 @@ protected:
     test::TempTree tree;
     HWND opener = nullptr;
     std::shared_ptr<const folders::Lister> listing = folders::Lister::Platform();
+    folders::FolderProbe probe;
     std::wstring a1, a2, b1;
 };
 

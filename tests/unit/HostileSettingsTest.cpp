@@ -110,10 +110,11 @@ protected:
         Put(L"SHBFFDialog", L"Recurse", L"False");
         test::BoxCatcher boxes;
         const test::DialogRun run = test::WhileDialogOpen([] { modDirhoardEx::ShowFolderBrowser(); }, [&](HWND dialog) {
+            // Once the stored folder's check has answered, "Add Dir" adds a folder.
             test::PollUntil([&] {
-                return test::FindChild(dialog, L"Button", L"Add Dir") && !test::SelectedInTree(dialog).empty();
+                adding = std::wstring(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath));
+                return test::FindChild(dialog, L"Button", L"Add Dir") && IsFolder(adding);
             });
-            adding = std::wstring(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath));
             test::PressAddDir(dialog);
             if (HWND finish = test::FindChild(dialog, L"Button", L"Finish")) test::Click(finish);
         });
