@@ -1,5 +1,7 @@
 #include "Walks.h"
 
+#include <shellapi.h>
+#include <cwchar>
 #include <vector>
 #include "SendingSink.h"
 #include "win32/Clock.h"
@@ -12,7 +14,7 @@
 namespace bench {
 namespace {
 // The direct design's recursion: subfolders first, then the folder's own files, each file's
-// type asked of the shell.
+// type asked of the shell by its path.
 void DirectFolder(folders::LongPath &path, folders::RecordBuilder &builder, long &sent) {
     std::vector<std::wstring> folders, files;
     WIN32_FIND_DATAW entry;
@@ -33,7 +35,9 @@ void DirectFolder(folders::LongPath &path, folders::RecordBuilder &builder, long
     }
     for (const std::wstring &file : files) {
         const size_t at = path.Push(file.c_str());
-        if (folders::ShellSaysMedia(path, file.c_str(), false)) {
+        SHFILEINFOW info{};
+        if (SHGetFileInfoW(path.Ordinary().data(), 0, &info, sizeof info, SHGFI_TYPENAME) &&
+            std::wcscmp(info.szTypeName, folders::kMediaType) == 0) {
             builder.Build(path, false);
             ++sent;
         }
