@@ -5,8 +5,7 @@
 // program's uninstaller and entry where they are this folder's, and the settings if the user
 // wants them gone.
 #include <windows.h>
-#include <string>
-#include <vector>
+#include "Text.h"
 
 // Whether the user wants the settings gone: only an explicit No. Keeping them is the default,
 // which a later install picks up, and what a box that failed (its owner is no window) or went
@@ -14,10 +13,10 @@
 // player restarts now to finish.
 bool AskForgetSettings(HWND parent);
 
-// `folder`: the host's own. Returns what could not be removed, one paragraph each for the user;
-// empty when all went.
-std::vector<std::wstring> RemoveInstall(const std::wstring &folder, bool forgetSettings);
+// `folder`: the host's own. What could not be removed goes to `left`, a paragraph each for the
+// user; it stays empty when all went.
+void RemoveInstall(const wchar_t *folder, bool forgetSettings, Text &left);
 
 // Says what could not be removed, where it is seen: in a box owned by `parent` while it is a
 // window, else by none, and not ended by a quit the player posted meanwhile.
-void TellWhatWasLeft(HWND parent, const std::vector<std::wstring> &left);
+void TellWhatWasLeft(HWND parent, const Text &left);
