@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <utility>
-#include <stdexcept>
 #include <string>
 #include "win32/Barrier.h"
 #include "config/ControlLayout.h"
@@ -69,10 +68,11 @@ ClassAndStyle StyleOf(const ControlLayout::Control &c) {
 }
 }
 
-frmDirhoardEx::frmDirhoardEx() {
+void frmDirhoardEx::Build() {
+    if (window_ || IsQuitting) return;
     if (!WindowClass::Register(kClassNameW, &WindowProc,
                                {LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), true}))
-        throw std::runtime_error("configuration window class");
+        throw PlatformRefused("configuration window class");
     const Dpi dpi;
     owner_.Reset(CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Module::Instance(),
                                  nullptr));
@@ -81,7 +81,7 @@ frmDirhoardEx::frmDirhoardEx() {
     HWND window = CreateWindowExA(kExStyle, kClassName, Title, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                   frame.right - frame.left, frame.bottom - frame.top, owner_.Get(), nullptr,
                                   Module::Instance(), this);
-    if (!window) throw std::runtime_error("configuration window");
+    if (!window) throw PlatformRefused("configuration window");
     window_.Reset(window);
     textFont_.Reset(MakeTextFont(dpi));
     buttonFont_.Reset(MakeButtonFont());
@@ -102,7 +102,7 @@ void frmDirhoardEx::CreateControls() {
             TwipsToPixels(c.left, dpi.x), TwipsToPixels(c.top, dpi.y), TwipsToPixels(c.width, dpi.x),
             TwipsToPixels(c.height, dpi.y), window_.Get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
             Module::Instance(), nullptr);
-        if (!control) throw std::runtime_error("configuration control");
+        if (!control) throw PlatformRefused("configuration control");
         const HFONT font = c.kind == Kind::Button ? buttonFont_.Get() : textFont_.Get();
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (c.kind == Kind::TextBox) {
@@ -110,7 +110,7 @@ void frmDirhoardEx::CreateControls() {
             const auto filter = [](void *owner, int16_t &keyAscii) {
                 static_cast<frmDirhoardEx *>(owner)->FilterLetterKey(keyAscii);
             };
-            if (!LetterBox::Attach(control, filter, this)) throw std::runtime_error("letter box");
+            if (!LetterBox::Attach(control, filter, this)) throw PlatformRefused("letter box");
         }
     }
     // A screen reader names a text box by the label just before it in z-order: its row's label,
@@ -122,6 +122,7 @@ void frmDirhoardEx::CreateControls() {
 }
 
 void frmDirhoardEx::ShowModal() {
+    Build();
     HWND window = window_.Get();
     if (!window) return;
     if (modal_) {

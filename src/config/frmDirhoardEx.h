@@ -8,8 +8,8 @@
 
 class frmDirhoardEx {
 public:
-    // Builds the window hidden. Throws when the platform refuses to make it.
-    frmDirhoardEx();
+    // The object with its hotkey; its window is built when first needed (Build).
+    frmDirhoardEx() = default;
     ~frmDirhoardEx();
     frmDirhoardEx(const frmDirhoardEx &) = delete;
     frmDirhoardEx &operator=(const frmDirhoardEx &) = delete;
@@ -19,13 +19,17 @@ public:
     void SetHotKey(int32_t keyCode);
     void Shutdown();
 
-    // Shows the window and returns once it is hidden again. While it is already shown,
-    // brings it to the front and returns at once instead of nesting a second loop.
+    // Builds the window hidden, once: most users never open it, and every start of the player
+    // would pay for it. Throws when the platform refuses to make it.
+    void Build();
+    // Shows the window, built first if need be, and returns once it is hidden again. While it is
+    // already shown, brings it to the front and returns at once instead of nesting a second loop.
     void ShowModal();
 
     // The key handler of both letter boxes: leaves the code to insert, 0 to discard.
     void FilterLetterKey(int16_t &keyAscii);
 
+    // Null until built.
     HWND Window() const { return window_.Get(); }
     HWND Control(int id) const { return GetDlgItem(window_.Get(), id); }
 

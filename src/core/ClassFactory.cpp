@@ -9,10 +9,7 @@ namespace {
 // Lives as long as the module; its references only count as server locks.
 class ClassFactory final : public IClassFactory {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override {
-        static const InterfaceEntry table[] = {EntryOf<ClassFactory, IClassFactory>(IID_IClassFactory)};
-        return QueryTable(this, table, iid, out);
-    }
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override;
     STDMETHODIMP_(ULONG) AddRef() override { Module::AddRef(); return 2; }
     STDMETHODIMP_(ULONG) Release() override { Module::Release(); return 1; }
 
@@ -29,6 +26,10 @@ public:
         return S_OK;
     }
 };
+
+// Made as the module loads, as the tables of its interfaces are.
+const InterfaceEntry interfaces[] = {EntryOf<ClassFactory, IClassFactory>(IID_IClassFactory)};
+STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void **out) { return QueryTable(this, interfaces, iid, out); }
 
 ClassFactory factory;
 }

@@ -1,7 +1,6 @@
 #include "core/Settings.h"
 
 #include <windows.h>
-#include <cwchar>
 #include "win32/Handles.h"
 #include "win32/RegistryText.h"
 #include "core/modGlobalDefinitions.h"
@@ -91,11 +90,29 @@ bool RecurseFromText(std::wstring_view text) {
     if (EqualsNoCase(word, L"True")) return true;
     if (EqualsNoCase(word, L"False")) return false;
     if (word.empty()) return true;
-    const std::wstring number(word);
-    wchar_t *end = nullptr;
-    const double value = std::wcstod(number.c_str(), &end);
-    if (end != number.c_str() + number.size()) return true;  // not a number: the default
-    return value != 0.0;
+    // A decimal number, as VB converts it: true unless its digits are all zero. Read by hand:
+    // the C runtime's floating-point reader would double the module's size.
+    size_t at = word[0] == L'+' || word[0] == L'-' ? 1 : 0;
+    bool digits = false, nonZero = false;
+    for (bool point = false; at < word.size(); ++at) {
+        const wchar_t c = word[at];
+        if (c >= L'0' && c <= L'9') {
+            digits = true;
+            nonZero |= c != L'0';
+        } else if (c == L'.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits && at < word.size() && (word[at] == L'e' || word[at] == L'E')) {
+        size_t exponent = at + 1 < word.size() && (word[at + 1] == L'+' || word[at + 1] == L'-') ? at + 2 : at + 1;
+        const size_t first = exponent;
+        while (exponent < word.size() && word[exponent] >= L'0' && word[exponent] <= L'9') ++exponent;
+        if (exponent > first) at = exponent;
+    }
+    if (!digits || at != word.size()) return true;  // not a number: the default
+    return nonZero;
 }
 
 int32_t LoadHotKey() {

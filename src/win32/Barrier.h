@@ -2,7 +2,17 @@
 // No exception may cross into the host: every entry point the platform or the host calls
 // runs its body through one of these.
 #include <windows.h>
+#include <exception>
 #include <new>
+
+// What the platform refused, thrown to the barrier of the entry that asked for it.
+struct PlatformRefused : std::exception {
+    explicit PlatformRefused(const char *what) : what_(what) {}
+    const char *what() const noexcept override { return what_; }
+
+private:
+    const char *what_;
+};
 
 template <class F>
 HRESULT ComBarrier(F &&body) noexcept {

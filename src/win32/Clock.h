@@ -4,14 +4,17 @@
 #include <windows.h>
 
 namespace Clock {
+// Counts per millisecond, read as the module loads: read at the first call, it would need a
+// thread-safe guard.
+inline const double kPerMs = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart) / 1000.0;
+}();
+
 inline double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / perMs;
+    return static_cast<double>(t.QuadPart) / kPerMs;
 }
 }

@@ -1,8 +1,6 @@
 #include "win32/UiTurns.h"
 
-#include <algorithm>
 #include <utility>
-#include <vector>
 #include "win32/Barrier.h"
 #include "win32/Clock.h"
 #include "win32/WindowClass.h"
@@ -22,8 +20,10 @@ bool QuitPosted() {
     return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE) != FALSE;
 }
 
-// The open objects of this thread, for the filter, which is told no object.
-thread_local std::vector<UiTurns *> open;
+// The open objects of this thread, for the filter, which is told no object: a list through the
+// objects themselves, as a thread-local that needs no destructor (one would bring a runtime's
+// thread exit machinery into the module).
+thread_local UiTurns *firstOpen = nullptr;
 }
 
 UiTurns::~UiTurns() {
@@ -35,13 +35,18 @@ bool UiTurns::Open(UINT tickMs) {
     window_ = WindowClass::MessageOnly(kClass, Door, this);
     if (!window_) return false;
     filter_ = SetWindowsHookExW(WH_MSGFILTER, Filter, nullptr, GetCurrentThreadId());
-    open.push_back(this);
+    nextOpen_ = firstOpen;
+    firstOpen = this;
     SetTimer(window_, kTickTimer, tickMs, nullptr);
     return true;
 }
 
 void UiTurns::Close() {
-    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    for (UiTurns **at = &firstOpen; *at; at = &(*at)->nextOpen_) {
+        if (*at != this) continue;
+        *at = nextOpen_;
+        break;
+    }
     if (filter_) UnhookWindowsHookEx(std::exchange(filter_, nullptr));
     if (window_) DestroyWindow(std::exchange(window_, nullptr));
     pending_ = yielding_ = false;
@@ -146,8 +151,12 @@ void UiTurns::Taken(const MSG &msg) {
 
 LRESULT CALLBACK UiTurns::Filter(int code, WPARAM wParam, LPARAM lParam) {
     if (code >= 0) {
-        for (UiTurns *turns : std::vector<UiTurns *>(open))
-            turns->Guarded([&] { turns->Taken(*reinterpret_cast<const MSG *>(lParam)); });
+        // What a step closes leaves the list: the steps run on those open before.
+        UiTurns *open[8];
+        size_t n = 0;
+        for (UiTurns *turns = firstOpen; turns && n < 8; turns = turns->nextOpen_) open[n++] = turns;
+        for (size_t i = 0; i < n; ++i)
+            open[i]->Guarded([&] { open[i]->Taken(*reinterpret_cast<const MSG *>(lParam)); });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

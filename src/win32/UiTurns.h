@@ -74,6 +74,7 @@ private:
     bool yielding_ = false;  // it waits for the host's own messages
     bool inTurn_ = false;
     bool again_ = false;  // a turn came due while one ran
+    UiTurns *nextOpen_ = nullptr;  // in this thread's list of open ones
     double yieldedAt_ = 0;
     // False once this object is gone: whoever called the work checks it before going on.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

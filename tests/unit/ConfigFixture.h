@@ -17,6 +17,7 @@ protected:
     void SetUp() override {
         modGlobalDefinitions::hWndWinamp = player.Window();
         form = std::make_unique<frmDirhoardEx>();
+        form->Build();
     }
     void TearDown() override {
         for (int id = 1; id <= 3; ++id) UnregisterHotKey(other.Window(), id);
