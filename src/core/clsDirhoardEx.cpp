@@ -32,18 +32,20 @@ clsDirhoardEx::clsDirhoardEx() {
 
 clsDirhoardEx::~clsDirhoardEx() {
     // The host let go of the last of us: nothing more goes to the player.
-    if (InterlockedDecrement(&liveObjects) == 0) folders::StopWalk();
+    if (InterlockedDecrement(&liveObjects) == 0) modDirhoardEx::StopWalk();
     Module::Release();
 }
 
-STDMETHODIMP clsDirhoardEx::QueryInterface(REFIID iid, void **out) {
-    static const InterfaceEntry table[] = {
-        EntryOf<clsDirhoardEx, _clsDirhoardEx>(IID__clsDirhoardEx),
-        EntryOf<clsDirhoardEx, _clsDirhoardEx>(IID_IDispatch),
-        EntryOf<clsDirhoardEx, IKobWinAmpGenPlugin>(IID_IKobWinAmpGenPlugin),
-    };
-    return QueryTable(this, table, iid, out);
+namespace {
+// Made as the module loads: a table made at the first call would need a thread-safe guard.
+const InterfaceEntry interfaces[] = {
+    EntryOf<clsDirhoardEx, _clsDirhoardEx>(IID__clsDirhoardEx),
+    EntryOf<clsDirhoardEx, _clsDirhoardEx>(IID_IDispatch),
+    EntryOf<clsDirhoardEx, IKobWinAmpGenPlugin>(IID_IKobWinAmpGenPlugin),
+};
 }
+
+STDMETHODIMP clsDirhoardEx::QueryInterface(REFIID iid, void **out) { return QueryTable(this, interfaces, iid, out); }
 
 STDMETHODIMP_(ULONG) clsDirhoardEx::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
 
@@ -116,7 +118,8 @@ STDMETHODIMP clsDirhoardEx::Initialize(Wrapper *wrapper) {
         // Window handles carry 32 significant bits, sign-extended on 64-bit Windows.
         modGlobalDefinitions::hWndWinamp = reinterpret_cast<HWND>(static_cast<LONG_PTR>(window));
 
-        // Without the hook the hotkey would reach nobody.
+        // Without the hook the hotkey would reach nobody. The hotkey works from here on; the
+        // window that changes it is built when first shown.
         if (!modWinampWindowProc::HookWinampWindow()) return HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE);
         ConfigWindow().StartHotKey();
         return S_OK;
@@ -142,7 +145,7 @@ STDMETHODIMP clsDirhoardEx::Quit() {
     return ComBarrier([&]() -> HRESULT {
         // The host may delete the settings next (uninstall): the browser stores them now, and
         // nothing of ours writes them afterwards.
-        folders::CloseFolderBrowser();
+        modDirhoardEx::CloseFolderBrowser();
         ConfigWindow().Shutdown();
         return S_OK;
     });

@@ -37,7 +37,7 @@ private:
     LONG refs_ = 1;
     ComPtr<Wrapper> HostWrapper;
     ComPtr<ITypeInfo> typeInfo_;
-    // Made by Initialize, or on demand by Configure or Quit.
+    // Made by Initialize, or on demand by Configure or Quit; its window only by Configure.
     std::unique_ptr<frmDirhoardEx> configWindow_;
 };
 

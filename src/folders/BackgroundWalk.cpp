@@ -2,7 +2,7 @@
 //
 //   | what                                        | the player's thread           | the worker                |
 //   |---------------------------------------------|-------------------------------|---------------------------|
-//   | FolderWalker, RecordBuilder, the listing    | only where no worker started  | lists, builds the records |
+//   | FolderWalker, RecordBuilder, the listing    | never                         | lists, builds the records |
 //   | WalkChannel: queue, folder, result, idle    | takes, stops (its lock)       | hands over, ends (lock)   |
 //   | WalkChannel: stop flag                      | sets                          | reads between entries     |
 //   | the walk's turns (UiTurns)                  | owns                          | posts the wake only       |
@@ -20,6 +20,7 @@
 #include "win32/RegistryWatch.h"
 #include "win32/StepTimes.h"
 #include "win32/UiTurns.h"
+#include "folders/Folders.h"
 #include "folders/UnreadableNotice.h"
 #include "folders/WalkChannel.h"
 
@@ -39,29 +40,22 @@ RegistryWatch fileTypes({{HKEY_CURRENT_USER, L"Software\\Classes"},
                          {HKEY_LOCAL_MACHINE, L"Software\\Classes"},
                          {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts"}});
 
-// The worker: lists, builds the records and hands them over, then ends the channel.
-void Work(WalkChannel &channel, const WalkRequest &request) {
+// The worker: lists, builds the records and hands them over, then ends the channel. What the
+// shell answered before comes as its own argument, shared and read-only.
+void Work(WalkChannel &channel, WalkRequest &request, const ShellAnswers::Kept &answers) {
     // The shell's type descriptions want COM on the thread that asks.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     WalkResult result = CallbackBarrier(WalkResult{}, [&] {
         FolderWalker walker(channel, *request.lister);
-        return walker.Walk(request.folder, request.recurse, request.played, request.shellAnswers);
+        return walker.Walk(request.folder, request.recurse, std::move(request.played), answers);
     });
     if (SUCCEEDED(com)) CoUninitialize();
     channel.End(std::move(result));
 }
 
-bool StartWorker(const std::shared_ptr<WalkChannel> &channel, WalkRequest given) {
-    auto request = std::make_shared<const WalkRequest>(std::move(given));
-    KernelHandle worker = ModuleThread::Start([channel, request] { Work(*channel, *request); });
-    // The user waits on the player's thread, not on the listing: it goes first.
-    if (worker) SetThreadPriority(worker.Get(), THREAD_PRIORITY_BELOW_NORMAL);
-    return static_cast<bool>(worker);
-}
-
 // The walk's life on the player's thread: its channel, its observer, its records, its end.
-// Its pace is its turns'. Where no worker can start it lists here, as a sink of its own.
-class Walk final : public UiTurns::Work, public WalkSink, public std::enable_shared_from_this<Walk> {
+// Its pace is its turns'.
+class Walk final : public UiTurns::Work, public std::enable_shared_from_this<Walk> {
 public:
     Walk(const WalkRequest &request, WalkObserver &observer)
         : player_(request.player), owner_(request.owner), record_(request.record ? *request.record : ownRecord_),
@@ -77,17 +71,14 @@ public:
         return true;
     }
 
-    // The records go out as they come; the end still comes as a posted message.
-    void ListHere(const WalkRequest &request) {
-        FolderWalker walker(*this, *request.lister);
-        channel_->End(walker.Walk(request.folder, request.recurse, request.played, request.shellAnswers));
-    }
-
     // Sends for as long as a turn may last; more is to do while the channel has more.
     bool Turn(double end) override {
-        const std::shared_ptr<Walk> self = shared_from_this();
+        // Held to the turn's end; lock() where shared_from_this() would throw (and bring the
+        // runtime's bad_weak_ptr along).
+        const std::shared_ptr<Walk> self = weak_from_this().lock();
         const StepTimes::Timed step("turn");
         if (finished_) return false;
+        // Nothing goes to a window that is gone.
         if (!IsWindow(player_)) return Finish(true), false;
         WalkChannel::Taken taken = WalkChannel::Taken::Batch;
         for (;;) {
@@ -111,14 +102,6 @@ public:
     // thread that takes no more of its records.
     void Quit() override { Finish(true); }
 
-    // A WalkSink where it lists here. Nothing goes to a window that is gone.
-    void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *shortForm) override {
-        if (!IsWindow(player_)) return Finish(true);
-        record_ = record;
-        Send(shortForm);
-    }
-    bool Stopped() const override { return finished_; }
-
     void Finish(bool stopped) {
         if (finished_) return;
         finished_ = true;
@@ -137,7 +120,7 @@ public:
         }
         turns_.Close();
         const std::shared_ptr<Walk> self = std::move(current);
-        // The walk is over once its warning is read: the controls come back after it.
+        // The walk is over once its warning is read: what comes next comes after it.
         if (!stopped && outcome.result.unreadable) ShowUnreadableNotice(owner_, outcome.result);
         observer_.Ended(outcome);
     }
@@ -174,49 +157,46 @@ private:
     double shownAt_ = 0;
 };
 
-void StopQuietly(Walk &walk) noexcept {
-    CallbackBarrier(0, [&] {
-        walk.Finish(true);
-        return 0;
-    });
-}
-
 // The walk that runs. One whose window went with its thread (no WM_DESTROY comes then) is
 // over at its next use, and its worker is told to stop.
 std::shared_ptr<Walk> Running() {
-    if (current && !IsWindow(current->Window())) StopQuietly(*current);
+    if (current && !IsWindow(current->Window())) {
+        CallbackBarrier(0, [] {
+            current->Finish(true);
+            return 0;
+        });
+    }
     return current;
 }
 
 unsigned stops = 0;
 }
 
-bool StartWalk(WalkRequest request, WalkObserver &observer) {
-    if (Running()) return false;
+WalkStart StartWalk(WalkRequest request, WalkObserver &observer) {
+    if (Running()) return {WalkStart::Busy};
     const StepTimes::Timed step("press: the walk's window, hook and worker");
     if (fileTypes.Changed()) shellAnswers.reset();
-    request.shellAnswers = shellAnswers;
     auto walk = std::make_shared<Walk>(request, observer);
-    if (!walk->Open()) return false;
-    current = walk;
-    // Whatever leaves from here on, an exception included, leaves a running walk or none.
-    struct Undo {
-        std::shared_ptr<Walk> walk;
-        ~Undo() {
-            if (walk) StopQuietly(*walk);
-        }
-    } undo{walk};
-    if (!request.worker || !StartWorker(walk->Channel(), request)) walk->ListHere(request);
-    undo.walk.reset();
-    return true;
+    if (!walk->Open()) return {WalkStart::Refused, GetLastError()};
+    KernelHandle worker = ModuleThread::Start(
+        [channel = walk->Channel(), request = std::move(request), answers = shellAnswers]() mutable {
+            Work(*channel, request, answers);
+        });
+    if (!worker) return {WalkStart::Refused, GetLastError()};
+    // The user waits on the player's thread, not on the listing: it goes first.
+    SetThreadPriority(worker.Get(), THREAD_PRIORITY_BELOW_NORMAL);
+    current = std::move(walk);
+    return {WalkStart::Walking};
 }
-
-void StopWalk() {
-    ++stops;
-    if (const std::shared_ptr<Walk> walk = Running()) walk->Finish(true);
-}
-
-unsigned StopCount() { return stops; }
 
 bool IsWalking() { return Running() != nullptr; }
+
+unsigned StopCount() { return stops; }
+}
+
+namespace modDirhoardEx {
+void StopWalk() {
+    ++folders::stops;
+    if (const std::shared_ptr<folders::Walk> walk = folders::Running()) walk->Finish(true);
+}
 }

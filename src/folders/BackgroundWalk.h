@@ -10,19 +10,17 @@
 #include "folders/Lister.h"
 
 namespace folders {
+// What the caller decides of a walk.
 struct WalkRequest {
     HWND player = nullptr;
     std::wstring folder;
     bool recurse = false;
-    WinampHost::ExtensionList played;  // asked of the player for this press
-    ShellAnswers::Kept shellAnswers;   // what the shell answered at earlier presses, still true
+    WinampHost::ExtensionList played;  // asked of the player at the press
     std::shared_ptr<const Lister> lister = Lister::Platform();
     // Where each record goes before the player is sent it, on the player's thread; none: the
     // walk's own.
     COPYDATASTRUCT *record = nullptr;
     HWND owner = nullptr;  // of the warning about folders that could not be read
-    // False: the walk lists on the calling thread, as where no worker can start.
-    bool worker = true;
 };
 
 struct WalkOutcome {
@@ -45,14 +43,18 @@ protected:
     ~WalkObserver() = default;
 };
 
-// Starts the walk and returns at once; false, and nothing started, while another walk runs or
-// when the platform refuses the walk its window. Every media file goes to `request.player`
-// with SendMessageA on this thread, which must be the player's. Afterwards one warning box,
-// owned by `request.owner`, names folders that could not be read.
-bool StartWalk(WalkRequest request, WalkObserver &observer);
-// Stops the walk at once, if one runs: nothing more is sent, and the observer is told before
-// this returns. The worker ends on its own.
-void StopWalk();
+// How a start ended: the walk runs, or why not.
+struct WalkStart {
+    enum Kind { Walking, Busy, Stopped, Refused } kind;
+    DWORD error = ERROR_SUCCESS;  // Refused: what the platform said
+    explicit operator bool() const { return kind == Walking; }
+};
+
+// Starts the walk and returns at once: Busy while another walk runs; Refused when the platform
+// refuses the walk its window or its worker. Every media file goes to `request.player` with
+// SendMessageA on this thread, which must be the player's. Afterwards one warning box, owned by
+// `request.owner`, names folders that could not be read.
+WalkStart StartWalk(WalkRequest request, WalkObserver &observer);
 bool IsWalking();
 // How many stops were asked for so far, a walk running or not: a press that saw one while it
 // prepared its walk starts none.

@@ -4,11 +4,13 @@
 #include <algorithm>
 #include "win32/Accessible.h"
 #include "win32/Barrier.h"
+#include "win32/Decimal.h"
 #include "win32/Handles.h"
 #include "win32/Module.h"
 #include "win32/StepTimes.h"
 #include "core/Settings.h"
 #include "core/WinampHost.h"
+#include "core/modGlobalDefinitions.h"
 #include "folders/Folders.h"
 #include "folders/LongPath.h"
 #include "folders/modDirhoardEx.h"
@@ -18,18 +20,6 @@ using namespace modDirhoardEx;
 
 namespace {
 constexpr DWORD kRecurseCheckStyle = 0x50010D03;  // child, visible, tab stop, v-centred, left, auto check box
-// Posted at the start: the keyboard begins in the tree, whatever the dialog manager chose. A
-// message of its own, as the dialog's class is the shell's.
-UINT SettleFocusMessage() {
-    static const UINT message = RegisterWindowMessageW(L"DirhoardExSettleFocus");
-    return message;
-}
-// Posted by the check of the stored folder once its disk has answered.
-UINT CheckedMessage() {
-    static const UINT message = RegisterWindowMessageW(L"DirhoardExFolderChecked");
-    return message;
-}
-
 // The one browser that is open; heap-held, so that a thread that ended inside the shell's call
 // leaves no pointer into its stack.
 FolderBrowser *open = nullptr;
@@ -93,7 +83,7 @@ void FolderBrowser::LoadSelectedPath() {
     if (stored.size() >= kPathChars) stored = L"C:\\";
     SetSelectedPath(stored);
     // The tree goes there once its disk has answered, which may take seconds: not on this thread.
-    check_ = FolderCheck::Start(std::move(stored), dialog_, CheckedMessage(), probe_);
+    check_ = FolderCheck::Start(std::move(stored), dialog_, checked_, probe_);
 }
 
 void FolderBrowser::SetSelectedPath(std::wstring path) {
@@ -150,7 +140,7 @@ void FolderBrowser::OnInitialized(HWND dialog) {
     // On the platform the label the dialog loses names the tree; without it, this does.
     if ((tree_ = TreeIn(holder))) Accessible::SetName(tree_, kTreeName);
     line_.Create(dialog, holder);
-    PostMessageW(dialog, SettleFocusMessage(), 0, 0);
+    PostMessageW(dialog, settleFocus_, 0, 0);
 }
 
 void FolderBrowser::OnSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item) {
@@ -210,7 +200,7 @@ void FolderBrowser::OnAddDir() {
     Pressed press{std::wstring(PathIn(SelectedPath)), RecurseSubfolders};
     if (!Walking()) {
         const StepTimes::Timed step("press: starts a walk");
-        return Start(std::move(press));
+        return Start(std::move(press), false);
     }
     // During a walk the press waits for its turn, once per folder.
     const StepTimes::Timed step("press: waits its turn");
@@ -219,15 +209,36 @@ void FolderBrowser::OnAddDir() {
     line_.Waiting(queue_.size());
 }
 
-void FolderBrowser::Start(Pressed press) {
+void FolderBrowser::Start(Pressed press, bool queued) {
     walked_ = press.folder;
-    line_.Starting(runSent_, walked_, queue_.size());
-    RefreshCursor();
     // The design's default kind; each record goes out with the kind the sender gave it.
     PlayFileRecord.dwData = WinampHost::IPC_PLAYFILE;
-    const bool started = AddFolderToPlaylist(press.folder, press.recurse, *this, dialog_, lister_);
-    // Refused (a stop while the player answered, the player's window gone): nothing will end it.
-    if (!started && Walking()) EndRun(true);
+    const WalkStart start = AddFolderToPlaylist(press.folder, press.recurse, *this, dialog_, lister_);
+    if (start) {
+        line_.Starting(runSent_, walked_, queue_.size());
+        RefreshCursor();
+        return;
+    }
+    // Not started (a stop while the player answered, the platform refused): nothing will end it.
+    // A run the line already shows ends as stopped; a first press leaves the line as it was.
+    if (Walking() && (queued || !queue_.empty())) EndRun(true);
+    walked_.clear();
+    if (start.kind == WalkStart::Refused) TellRefused(start.error);
+}
+
+// The press counts for nothing, and the user must learn why rather than wait for a walk.
+void FolderBrowser::TellRefused(DWORD error) const {
+    std::wstring text = L"The folder could not be added: Windows refused the walk its ";
+    text += error == ERROR_SUCCESS ? L"resources." : L"resources (error " + Decimal(error) + L").";
+    wchar_t *reason = nullptr;
+    if (error != ERROR_SUCCESS &&
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t *>(&reason), 0, nullptr)) {
+        text += L"\r\n\r\n";
+        text += reason;
+        LocalFree(reason);
+    }
+    MessageBoxW(dialog_, text.c_str(), modGlobalDefinitions::AppTitleW, MB_OK | MB_ICONWARNING);
 }
 
 void FolderBrowser::Progress(size_t sent, std::wstring_view folder) {
@@ -240,7 +251,7 @@ void FolderBrowser::Ended(const WalkOutcome &outcome) {
     if (!outcome.stopped && !queue_.empty() && dialog_) {
         Pressed next = std::move(queue_.front());
         queue_.pop_front();
-        return Start(std::move(next));
+        return Start(std::move(next), true);
     }
     EndRun(outcome.stopped);
 }
@@ -303,11 +314,11 @@ LRESULT FolderBrowser::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     }
     }
-    if (message == CheckedMessage() && message) {
+    if (message == checked_ && message) {
         OnChecked(dialog);
         return 0;
     }
-    if (message == SettleFocusMessage() && message) {
+    if (message == settleFocus_ && message) {
         if (GetFocus() == hWndRecurseCheck && tree_) SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree_), TRUE);
         return 0;
     }
@@ -351,7 +362,7 @@ LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 }
 
-void folders::CloseFolderBrowser() {
+void modDirhoardEx::CloseFolderBrowser() {
     StopWalk();
-    if (FolderBrowser *browser = FolderBrowser::Current()) browser->Close();
+    if (folders::FolderBrowser *browser = folders::FolderBrowser::Current()) browser->Close();
 }

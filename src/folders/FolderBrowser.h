@@ -54,8 +54,10 @@ private:
     LRESULT OnDestroy(HWND dialog, WPARAM wParam, LPARAM lParam);
     LRESULT OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam);
     void OnAddDir();
-    void Start(Pressed press);
+    // `queued`: the press waited for an earlier walk of this run.
+    void Start(Pressed press, bool queued);
     void EndRun(bool stopped);
+    void TellRefused(DWORD error) const;
     bool Walking() const { return !walked_.empty(); }
     bool IsPressed(const std::wstring &folder) const;
     void LoadSelectedPath();
@@ -66,6 +68,11 @@ private:
 
     std::shared_ptr<const Lister> lister_;
     const FolderProbe probe_;
+    // Messages of the browser's own, as the dialog's class is the shell's: posted at the start,
+    // so that the keyboard begins in the tree whatever the dialog manager chose, and by the check
+    // of the stored folder once its disk has answered.
+    const UINT settleFocus_ = RegisterWindowMessageW(L"DirhoardExSettleFocus");
+    const UINT checked_ = RegisterWindowMessageW(L"DirhoardExFolderChecked");
     HWND dialog_ = nullptr;
     Subclass::Previous own_;  // the dialog's own procedure, as PrevDialogProc holds it
     HHOOK escapeFilter_ = nullptr;

@@ -291,6 +291,7 @@ bool FolderWalker::ForEachEntry(F &&visit) {
 
 WalkResult FolderWalker::Result() {
     result_.shellAnswers = types_.Answers();
+    result_.lookups = types_.Lookups();
     return std::move(result_);
 }
 

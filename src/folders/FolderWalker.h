@@ -17,6 +17,7 @@ namespace folders {
 struct WalkResult {
     size_t sent = 0;
     ShellAnswers::Kept shellAnswers;        // every answer of the shell, those given before included
+    size_t lookups = 0;                     // questions this walk asked the shell
     size_t unreadable = 0;                  // folders skipped because they could not be read
     std::vector<std::wstring> firstUnreadable;  // the first few of them, ordinary paths
 };

@@ -5,12 +5,10 @@
 namespace modDirhoardEx {
 // Opens the folder browser and returns when it closes; at once when one is already open.
 void ShowFolderBrowser();
-}
-
-namespace folders {
-// Stops a walk and stores the folder and the check box now, then ends an open browser as
-// "Finish" does; nothing of the browser writes the settings after this.
+// Stops the walk and stores the folder and the box now, then ends an open browser as "Finish"
+// does; nothing of the browser writes the settings after this.
 void CloseFolderBrowser();
-// Stops the walk at once, if one runs: nothing more is sent.
+// Stops the walk at once, if one runs, and what waits for it: nothing more is sent, and its
+// observer is told before this returns. The worker ends on its own.
 void StopWalk();
 }

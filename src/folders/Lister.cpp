@@ -6,8 +6,10 @@ HANDLE Lister::FindFirst(const wchar_t *pattern, FINDEX_INFO_LEVELS level, WIN32
     return FindFirstFileExW(pattern, level, &entry, FindExSearchNameMatch, nullptr, flags);
 }
 
-std::shared_ptr<const Lister> Lister::Platform() {
-    static const std::shared_ptr<const Lister> platform = std::make_shared<const Lister>();
-    return platform;
+namespace {
+// Made as the module loads, as the walks' worker may ask for it too.
+const std::shared_ptr<const Lister> platform = std::make_shared<const Lister>();
 }
+
+std::shared_ptr<const Lister> Lister::Platform() { return platform; }
 }

@@ -85,7 +85,7 @@ bool LongPath::Assign(std::wstring_view folder) {
         unc_ = false;
         text_.assign(kExtended).append(rest);
     }
-    ordinary_ = unc_ ? kUncMark : kExtended.size();
+    ordinary_ = unc_ ? kExtendedUnc.size() : kExtended.size();
     // "C:\" and "C:\Music\" alike: every later name is joined with one backslash.
     while (text_.size() > ordinary_ + 1 && text_.back() == L'\\') text_.pop_back();
     return true;
@@ -98,13 +98,10 @@ size_t LongPath::Push(const wchar_t *name) {
     return mark;
 }
 
-const wchar_t *LongPath::Extended() {
-    if (unc_) text_[kUncMark] = L'C';
-    return text_.c_str();
-}
-
-std::wstring_view LongPath::Ordinary() {
-    if (unc_) text_[kUncMark] = L'\\';
-    return std::wstring_view(text_).substr(ordinary_);
+std::wstring_view LongPath::Ordinary() const {
+    if (!unc_) return std::wstring_view(text_).substr(ordinary_);
+    // \\?\UNC\server\... -> \\server\...: a copy, so that the extended form stays whole.
+    uncOrdinary_.assign(1, L'\\').append(text_, kExtendedUnc.size() - 1, std::wstring::npos);
+    return uncOrdinary_;
 }
 }

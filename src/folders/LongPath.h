@@ -30,13 +30,15 @@ public:
     size_t Length() const { return text_.size(); }
 
     // For the file system: \\?\..., NUL-terminated.
-    const wchar_t *Extended();
-    // For the player and the user: C:\... or \\server\..., NUL-terminated after the view.
-    std::wstring_view Ordinary();
+    const wchar_t *Extended() const { return text_.c_str(); }
+    // For the player and the user: C:\... or \\server\..., NUL-terminated after the view. Both
+    // forms stay valid together until the path changes.
+    std::wstring_view Ordinary() const;
 
 private:
     std::wstring text_;
     size_t ordinary_ = 0;
     bool unc_ = false;
+    mutable std::wstring uncOrdinary_;  // \\server\..., made when asked
 };
 }

@@ -3,23 +3,23 @@
 #include <shlwapi.h>
 #include "win32/Accessible.h"
 #include "win32/Clock.h"
+#include "win32/Decimal.h"
 #include "win32/Module.h"
 
 namespace folders {
 namespace {
 // NUMBERFMTW's grouping from the locale's "3;0" (3), "3;2;0" (32) or "3" (30).
 UINT GroupingOf(const wchar_t *text) {
-    std::wstring digits;
+    UINT grouping = 0;
     for (const wchar_t *c = text; *c; ++c)
-        if (*c >= L'0' && *c <= L'9') digits.push_back(*c);
-    const std::wstring_view all(text);
-    if (all.ends_with(L";0")) digits.pop_back();
-    else digits.push_back(L'0');
-    return digits.empty() ? 3 : static_cast<UINT>(std::stoul(digits));
+        if (*c >= L'0' && *c <= L'9') grouping = grouping * 10 + static_cast<UINT>(*c - L'0');
+    if (std::wstring_view(text).ends_with(L";0")) grouping /= 10;
+    else grouping *= 10;
+    return grouping ? grouping : 3;
 }
 
 std::wstring Grouped(size_t n) {
-    const std::wstring digits = std::to_wstring(n);
+    const std::wstring digits = Decimal(n);
     wchar_t separator[8] = L",", grouping[16] = L"3;0", out[64];
     GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
     GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SGROUPING, grouping, 16);

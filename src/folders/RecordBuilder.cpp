@@ -17,7 +17,7 @@ void PointWide(COPYDATASTRUCT &record, std::wstring_view path) {
     record.lpData = const_cast<wchar_t *>(path.data());
 }
 
-std::wstring_view RecordBuilder::ShortForm(LongPath &file) {
+std::wstring_view RecordBuilder::ShortForm(const LongPath &file) {
     const wchar_t *extended = file.Extended();
     for (;;) {
         short_.resize(short_.capacity());
@@ -32,7 +32,7 @@ std::wstring_view RecordBuilder::ShortForm(LongPath &file) {
     return std::wstring_view(short_).substr(OrdinaryStart(short_));
 }
 
-void RecordBuilder::Build(LongPath &file, bool exact) {
+void RecordBuilder::Build(const LongPath &file, bool exact) {
     const COPYDATASTRUCT *shortForm = nullptr;
     if (exact) {
         // The ordinary form names something else: the short form, which names the file, or
@@ -44,7 +44,6 @@ void RecordBuilder::Build(LongPath &file, bool exact) {
     } else if (!PointAnsi(record_, file.Ordinary(), ansi_)) {
         // Whole, as the user named it: a short form is not what the playlist should show, and a
         // saved playlist would break on another disk. The short form waits for an older player.
-        // Asked first: the extended form it reads shares the ordinary one's buffer.
         const std::wstring_view shortPath = ShortForm(file);
         if (!shortPath.empty() && PointAnsi(shortRecord_, shortPath, shortAnsi_)) shortForm = &shortRecord_;
         PointWide(record_, file.Ordinary());

@@ -30,10 +30,10 @@ public:
     explicit RecordBuilder(RecordSink &sink) : sink_(sink) {}
     // `file` holds the file's path; `exact` when its ordinary form names something else.
     // Builds the file's play-file record, its kind set, and hands it to the sink.
-    void Build(LongPath &file, bool exact);
+    void Build(const LongPath &file, bool exact);
 
 private:
-    std::wstring_view ShortForm(LongPath &file);
+    std::wstring_view ShortForm(const LongPath &file);
 
     RecordSink &sink_;
     COPYDATASTRUCT record_{}, shortRecord_{};

@@ -28,11 +28,11 @@ bool folders::IsAdding() { return modDirhoardEx::pressing || IsWalking(); }
 namespace modDirhoardEx {
 using namespace folders;
 
-bool AddFolderToPlaylist(std::wstring_view folder, bool recurse, WalkObserver &observer, HWND owner,
-                         std::shared_ptr<const Lister> lister) {
+WalkStart AddFolderToPlaylist(std::wstring_view folder, bool recurse, WalkObserver &observer, HWND owner,
+                              std::shared_ptr<const Lister> lister) {
     // One press at a time: one that comes in while another is answered or walks (the player
     // may pump messages while it answers or takes a record) is ignored.
-    if (IsAdding()) return false;
+    if (IsAdding()) return {WalkStart::Busy};
     pressing = true;
     struct Pressed {
         ~Pressed() { pressing = false; }
@@ -46,7 +46,7 @@ bool AddFolderToPlaylist(std::wstring_view folder, bool recurse, WalkObserver &o
     // Asked here, on the player's thread, once per press.
     request.played = WinampHost::AskExtensions(request.player);
     // A stop while the player answered (the host let go, the browser closed) stops this press.
-    if (StopCount() != stops) return false;
+    if (StopCount() != stops) return {WalkStart::Stopped};
     request.lister = std::move(lister);
     request.owner = owner;
     return StartWalk(std::move(request), observer);

@@ -22,6 +22,7 @@
 
 namespace folders {
 class WalkObserver;  // folders/BackgroundWalk.h
+struct WalkStart;    // folders/BackgroundWalk.h
 // A press is being answered by the player, or its walk runs.
 bool IsAdding();
 }
@@ -45,12 +46,14 @@ void ShowFolderBrowser(std::shared_ptr<const folders::Lister> lister, const fold
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
 LRESULT CALLBACK BrowseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Starts sending the media files of `folder` (and of its subfolders when `recurse`, the box as
-// it was at the press) to the player and returns at once; `observer` hears how it goes. False, and nothing
-// started, while another press is answered or walks, or when the walk was stopped while the
-// player answered what it plays. A warning about folders that could not be read is owned by `owner`.
-bool AddFolderToPlaylist(std::wstring_view folder, bool recurse, folders::WalkObserver &observer, HWND owner = nullptr,
-                         std::shared_ptr<const folders::Lister> lister = folders::Lister::Platform());
+// Starts sending the media files of `folder` (and of its subfolders when `recurse`, the box as it
+// was at the press) to the player and returns at once; `observer` hears how it goes. Nothing
+// starts while another press is answered or walks (Busy), when the walk was stopped while the
+// player answered what it plays (Stopped), or when the platform refused the walk a window or a
+// thread (Refused). A warning about folders that could not be read is owned by `owner`.
+folders::WalkStart AddFolderToPlaylist(std::wstring_view folder, bool recurse, folders::WalkObserver &observer,
+                                       HWND owner = nullptr,
+                                       std::shared_ptr<const folders::Lister> lister = folders::Lister::Platform());
 
 // The text of a 260-character path buffer: what comes before the first NUL.
 std::wstring_view PathIn(const wchar_t (&buffer)[kPathChars + 1]);

@@ -37,7 +37,7 @@ void OnDestroy() {
     Subclass::Restore(hWndWinamp, Players());
     hookedWindow = nullptr;
     // Without the player there is nothing left to add to: not one more record.
-    folders::CloseFolderBrowser();
+    modDirhoardEx::CloseFolderBrowser();
 }
 
 // One set of notices at a time: each box's loop dispatches the next command, and boxes

@@ -140,7 +140,7 @@ std::string Bytes(const std::wstring &text) {
 
 // The player reads a record up to its terminating zero whatever cbData says; the stand-in
 // refuses one without it within cbData, so that the sender's fault shows in its exit code.
-TEST(StandInPlayer, AppendsWellEndedRecordsShowsTheLastTitleAndRefusesTheRest) {
+static void AppendsWellEndedRecordsShowsTheLastTitleAndRefusesTheRest() {
     using namespace std::string_literals;
     const std::wstring m3u = TempFile(L"dirhoard-player-test.m3u");
     DeleteFileW(m3u.c_str());
@@ -189,7 +189,7 @@ TEST(StandInPlayer, AppendsWellEndedRecordsShowsTheLastTitleAndRefusesTheRest) {
 
 // The shell's description of the media kinds follows the program the user chose; the player's
 // own list of what it plays does not, unless the player is too old to answer.
-TEST(StandInPlayer, RegistersItsMediaTypesAndListsWhatItPlays) {
+static void RegistersItsMediaTypesAndListsWhatItPlays() {
     std::vector<std::unique_ptr<test::RegistryCleaner>> cleaners;
     auto clean = [&](const std::wstring &key) {
         cleaners.push_back(std::make_unique<test::RegistryCleaner>(HKEY_CURRENT_USER, L"Software\\Classes\\" + key));
@@ -295,7 +295,7 @@ void LogOff(HWND player) {
 
 // Closed, the window goes first and the plugins quit after it; at logoff they quit while it is
 // still there. Either way the last loaded quits first, and none is unloaded before the end.
-TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
+static void QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem() {
     struct Case {
         const char *how;
         void (*end)(HWND player);
@@ -333,7 +333,7 @@ TEST(StandInPlayer, QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem) {
 // The player asks first, then the plugin, from its preferences window. 0 (also what a plugin
 // without the entry counts as): it restarts, and the new process deletes the file before it
 // loads plugins; 1: quit, unloaded and deleted at once; anything else: nothing.
-TEST(StandInPlayer, UninstallAsksFirstThenCarriesOutThePluginsAnswer) {
+static void UninstallAsksFirstThenCarriesOutThePluginsAnswer() {
     struct Case {
         const char *what;
         const wchar_t *answer;
@@ -434,7 +434,7 @@ TEST(StandInPlayer, AfterUninstallingTheHostAndARestartNothingOfItIsLoadedOrRegi
     test::ForgetDeletionsAtReboot(folder.tree.Root());
 }
 
-TEST(StandInPlayer, NeverLoadsAnUninstalledPluginThatCouldNotBeDeletedAtItsStart) {
+static void NeverLoadsAnUninstalledPluginThatCouldNotBeDeletedAtItsStart() {
     PlayerFolder folder;
     const std::wstring plugin = test::CopyBuilt(L"other\\gen_other.dll", folder.plugins, L"gen_other.dll");
     ASSERT_TRUE(Removal::Schedule(folder.removalList, plugin));
@@ -450,4 +450,22 @@ TEST(StandInPlayer, NeverLoadsAnUninstalledPluginThatCouldNotBeDeletedAtItsStart
     EXPECT_EQ(process.Wait(), 0u);
     EXPECT_TRUE(test::FileExists(plugin));
     EXPECT_EQ(Removal::Pending(folder.removalList), std::vector<std::wstring>{plugin}) << "tried again next time";
+}
+
+// The stand-in player behaves as the player where a plugin can tell; what the plugin does in it
+// is tested above and in HostPluginTest.
+TEST(StandInPlayer, BehavesAsThePlayer) {
+    const std::pair<const char *, void (*)()> checks[] = {
+        {"appends well-ended records, shows the last title, refuses the rest",
+         AppendsWellEndedRecordsShowsTheLastTitleAndRefusesTheRest},
+        {"registers its media types and lists what it plays", RegistersItsMediaTypesAndListsWhatItPlays},
+        {"quits its plugins last loaded first and never unloads them", QuitsItsPluginsLastLoadedFirstAndNeverUnloadsThem},
+        {"uninstall asks first, then carries out the plugin's answer", UninstallAsksFirstThenCarriesOutThePluginsAnswer},
+        {"never loads an uninstalled plugin it could not delete",
+         NeverLoadsAnUninstalledPluginThatCouldNotBeDeletedAtItsStart},
+    };
+    for (const auto &[what, check] : checks) {
+        SCOPED_TRACE(what);
+        check();
+    }
 }

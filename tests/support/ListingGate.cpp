@@ -17,10 +17,16 @@ bool ListingGate::Reached(DWORD timeoutMs) const {
 }
 void ListingGate::Open() const { SetEvent(opened_.Get()); }
 
+bool ListingGate::ThreadEnded(DWORD timeoutMs) const {
+    return reachedBy_ && WaitForSingleObject(reachedBy_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
 HANDLE ListingGate::FindFirst(const wchar_t *pattern, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW &entry,
                               DWORD flags) const {
     if (CompareStringOrdinal(pattern, -1, gated_.c_str(), -1, TRUE) == CSTR_EQUAL) {
-        reachedBy_ = GetCurrentThreadId();
+        HANDLE self = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, SYNCHRONIZE, FALSE, 0);
+        reachedBy_.Reset(self);
         SetEvent(reached_.Get());
         WaitForSingleObject(opened_.Get(), kTimeoutMs);
     }

@@ -21,13 +21,13 @@ public:
     // The walk has come to the folder and waits.
     bool Reached(DWORD timeoutMs) const;
     void Open() const;
-    // The thread that came to the gate.
-    DWORD Thread() const { return reachedBy_; }
+    // The thread that came to the gate has ended.
+    bool ThreadEnded(DWORD timeoutMs) const;
 
 private:
     const std::wstring gated_;
     KernelHandle reached_, opened_;
-    mutable DWORD reachedBy_ = 0;
+    mutable KernelHandle reachedBy_;
 };
 
 // The subfolders of `folder` in the order the file system lists them, which the walk keeps.

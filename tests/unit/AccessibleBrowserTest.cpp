@@ -102,6 +102,7 @@ TEST_F(AccessibleBrowser, EveryControlTheKeyboardReachesHasAName) {
     EXPECT_TRUE(annotations.Cleared(tree)) << "taken back when the dialog closed";
 
     frmDirhoardEx form;
+    form.Build();
     EXPECT_EQ(AccessibleName(form.Control(ControlLayout::txtHotKey)), L"Ctrl + Alt +");
 }
 
@@ -116,7 +117,7 @@ TEST_F(AccessibleWalk, AScreenReaderHearsTheStartAndTheEndAndNoFocusChange) {
     HHOOK texts = SetWindowsHookExW(WH_CALLWNDPROC, CountTexts, nullptr, GetCurrentThreadId());
     const Seen seen = Open([&](HWND dialog, Seen &s) {
         HWND addDir = Button(dialog, L"Add Dir");
-        if (!addDir || !test::SelectFolder(dialog, tree.Path(L"A"))) return;
+        if (!addDir || !test::SelectFolder(dialog, held.Folder())) return;
         // The keyboard on "Add Dir" already, as after a click on it.
         OnTestThread([&] { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(addDir), TRUE); });
         heard = &events;
@@ -124,13 +125,14 @@ TEST_F(AccessibleWalk, AScreenReaderHearsTheStartAndTheEndAndNoFocusChange) {
                                              GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
         test::Click(addDir);
         // Pumping all along: a screen reader reads the line when its event comes.
-        s.held = test::PumpUntil([&] { return gate->Reached(0); }) && test::PumpUntil([] { return lineTexts >= 20; });
-        gate->Open();
+        s.held = test::PumpUntil([&] { return held.Gate()->Reached(0); }) &&
+                 test::PumpUntil([] { return lineTexts >= 20; });
+        held.Gate()->Open();
         s.endedOpen = test::WaitForTheEnd(dialog);
         test::PumpUntil([&] { return !events.empty() && events.back().text.starts_with(L"Added"); });
         UnhookWinEvent(hook);
         heard = nullptr;
-        line = test::FindChild(dialog, L"Static", L"Added 4 files.");
+        line = test::FindChild(dialog, L"Static", L"Added 3 files.");
     });
     UnhookWindowsHookEx(texts);
     ASSERT_TRUE(seen.held);
@@ -145,7 +147,7 @@ TEST_F(AccessibleWalk, AScreenReaderHearsTheStartAndTheEndAndNoFocusChange) {
     // Read when the event comes, as a screen reader reads it: the count may have moved on.
     const std::wstring &start = announced.front().text;
     EXPECT_TRUE(start.starts_with(L"Adding: ") && start.size() > 8 && iswdigit(start[8])) << testing::PrintToString(start);
-    EXPECT_EQ(announced.back().text, L"Added 4 files.");
+    EXPECT_EQ(announced.back().text, L"Added 3 files.");
     const DWORD took = announced.back().at - announced.front().at;
     EXPECT_LE(announced.size() - 2, took / folders::ProgressLine::kAnnounceEveryMs);
     EXPECT_TRUE(annotations.Polite(line));
@@ -156,7 +158,7 @@ TEST_F(AccessibleWalk, AScreenReaderHearsTheStartAndTheEndAndNoFocusChange) {
 // them, Space ticks the box, Enter adds, and during the walk queues the folder selected, Escape
 // stops the walk and what waits, then closes the browser.
 TEST_F(AccessibleWalk, TheKeyboardAloneOpensAddsQueuesStopsAndCloses) {
-    test::SettleAccessTimes(tree.Path(L"A"));
+    test::SettleAccessTimes(held.Folder());
     std::wstring below;
     struct Step {
         const char *what;
@@ -181,9 +183,9 @@ TEST_F(AccessibleWalk, TheKeyboardAloneOpensAddsQueuesStopsAndCloses) {
         {"Space ticks it again", {VK_SPACE}, ticked(true)},
         {"Tab: the tree", {VK_TAB}, focusOn(nullptr)},
         {"Enter adds the folder selected", {VK_RETURN},
-         [&](HWND d) { return gate->Reached(0) && test::ProgressText(d) == L"Adding: 1 file, reading " + slow; }},
+         [&](HWND d) { return held.Gate()->Reached(0) && test::ProgressText(d) == L"Adding: 1 file, reading " + held.Gated(); }},
         {"Right, Right: a folder below it", {VK_RIGHT, VK_RIGHT},
-         [&](HWND d) { return (below = test::SelectedInTree(d)) == L"B" || below == L"C"; }},
+         [&](HWND d) { return (below = test::SelectedInTree(d)) == L"P" || below == L"Q"; }},
         {"Enter during the walk queues it", {VK_RETURN},
          [&](HWND d) { return test::ProgressText(d).ends_with(L"(1 more folder waiting)") && focusOn(nullptr)(d); }},
         {"Escape stops the walk and what waits, the browser open", {VK_ESCAPE},
@@ -196,11 +198,11 @@ TEST_F(AccessibleWalk, TheKeyboardAloneOpensAddsQueuesStopsAndCloses) {
             for (WORD key : steps[reached].keys) test::PressChord({key});
             if (!test::PollUntil([&] { return steps[reached].done(dialog); })) break;
         }
-        gate->Open();
+        held.Gate()->Open();
     });
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(reached, steps.size()) << "did not happen: " << steps.at(std::min(reached, steps.size() - 1)).what;
-    EXPECT_EQ(player.Paths(), (Paths{sentFirst}));
-    EXPECT_EQ(Settings::LoadPath(), tree.Path(L"A\\" + below));
+    EXPECT_EQ(player.Paths(), (Paths{held.First()}));
+    EXPECT_EQ(Settings::LoadPath(), held.Folder() + L"\\" + below);
     EXPECT_TRUE(Settings::LoadRecurse());
 }

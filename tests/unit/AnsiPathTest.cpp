@@ -3,14 +3,6 @@
 #include "CodePage.h"
 #include "core/WinampHost.h"
 
-TEST(AnsiPath, ConvertsExactlyWhatTheCodePageHolds) {
-    std::string ansi;
-    ASSERT_TRUE(WinampHost::ToAnsi(L"C:\\x.mp3", ansi));
-    EXPECT_EQ(ansi, "C:\\x.mp3");
-    EXPECT_TRUE(WinampHost::ToAnsi(L"", ansi));
-    EXPECT_TRUE(ansi.empty());
-}
-
 // What a code page cannot hold exactly is no ANSI path: it goes as UTF-16. UTF-8 holds every
 // character, but not an unpaired surrogate, which NTFS allows in a name.
 TEST(AnsiPath, ReportsALossInsteadOfSubstituting) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 #include "FolderDialogUser.h"
+#include "HeldWalk.h"
 #include "ListingGate.h"
 #include "MediaType.h"
 #include "MessageWindow.h"
@@ -107,34 +108,28 @@ protected:
     std::wstring a1, a2, b1;
 };
 
-// A walk held at its second subfolder's listing, with the first subfolder's files sent.
+// The browser walking a library held at its second subfolder's listing, the first one's file
+// sent (test::HeldWalk).
 class WalkingBrowser : public FolderBrowser {
 protected:
     void SetUp() override {
         FolderBrowser::SetUp();
-        c1 = tree.File(L"A\\C\\c1.dhm");
-        const Paths order = test::ListedSubfolders(tree.Path(L"A"));
-        ASSERT_EQ(order.size(), 2u);
-        sentFirst = order[0] == tree.Path(L"A\\B") ? b1 : c1;
-        slow = order[1];
-        gate = std::make_shared<test::ListingGate>(slow);
-        listing = gate;
-        Settings::StorePath(tree.Path(L"A"));
+        listing = held.Gate();
+        Settings::StorePath(held.Folder());
         Settings::StoreRecurse(true);
     }
-    // Presses "Add Dir" as a click does and waits until the walk is held with the first file
-    // sent and shown.
+    // Presses "Add Dir" on the library as a click does and waits until the walk is held with the
+    // first file sent and shown.
     bool StartHeldWalk(HWND dialog, Seen &s) {
         HWND addDir = Button(dialog, L"Add Dir");
-        if (!addDir || !test::SelectFolder(dialog, tree.Path(L"A"))) return false;
+        if (!addDir || !test::SelectFolder(dialog, held.Folder())) return false;
         test::Click(addDir);
-        const std::wstring shown = L"Adding: 1 file, reading " + slow;
-        return gate->Reached(test::kTimeoutMs) &&
+        const std::wstring shown = L"Adding: 1 file, reading " + held.Gated();
+        return held.Gate()->Reached(test::kTimeoutMs) &&
                test::PollUntil([&] { return (s.progress = test::ProgressText(dialog)) == shown; });
     }
 
-    std::wstring c1, sentFirst, slow;
-    std::shared_ptr<test::ListingGate> gate;
+    test::HeldWalk held;
 };
 
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include "CodePage.h"
 #include "Emulation.h"
@@ -140,14 +139,19 @@ TEST_F(Walk, RecordsCarryTheAnsiPathAndItsZeroByte) {
     EXPECT_EQ(sent.bytes, sent.ansi.size() + 1);
 }
 
-TEST_F(Walk, ExtensionTypesAreAskedOncePerPressAndForgottenAfterIt) {
+// The shell is asked once per kind, and at the next press not at all: its answers are kept.
+TEST_F(Walk, TheShellIsAskedOncePerKindAndNotAtTheNextPress) {
     for (int i = 0; i < 5; ++i) tree.File(L"M\\m" + std::to_wstring(i) + L".dhm");
     tree.File(L"M\\other.txt");
-    FolderWalker walker(sink);
-    EXPECT_EQ(walker.Walk(tree.Path(L"M"), true).sent, 5u);
-    EXPECT_EQ(walker.Types().Lookups(), 2u);
-    media.Describe(L"Something else");
-    EXPECT_EQ(walker.Walk(tree.Path(L"M"), true).sent, 0u);
+    std::vector<size_t> asked;
+    for (int press = 0; press < 2; ++press) {
+        test::WalkWatcher watch;
+        ASSERT_TRUE(modDirhoardEx::AddFolderToPlaylist(tree.Path(L"M"), true, watch));
+        ASSERT_TRUE(watch.WaitForEnd());
+        asked.push_back(watch.outcome->result.lookups);
+    }
+    EXPECT_EQ(asked, (std::vector<size_t>{2, 0}));
+    EXPECT_EQ(player.Playlist().size(), 10u);
 }
 
 // Kept from press to press, the shell's answers still follow the registry: a kind whose type
@@ -421,18 +425,4 @@ TEST_F(Walk, FoldersDeeperThanMaxPathAreWalkedAndSentInTheOrdinaryForm) {
     const WalkResult result = Run(tree.Path(L"L"), true);
     EXPECT_EQ(player.Paths(), (Paths{file}));
     EXPECT_EQ(result.unreadable, 0u);
-}
-
-TEST_F(Walk, TenThousandFilesTiming) {
-    if (test::Emulated()) GTEST_SKIP() << "a time taken under qemu-i386 means nothing: Win32 calls run 5 to 30 times slower";
-    const int folders = 100, perFolder = 100;
-    for (int f = 0; f < folders; ++f)
-        for (int i = 0; i < perFolder; ++i)
-            tree.File(L"Big\\F" + std::to_wstring(f) + L"\\t" + std::to_wstring(i) + (i % 10 ? L".dhm" : L".txt"));
-    const auto start = std::chrono::steady_clock::now();
-    Press(tree.Path(L"Big"));
-    const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(player.Playlist().size(), static_cast<size_t>(folders * perFolder * 9 / 10));
-    std::printf("[ figure ] Add Dir of %d files in %d folders: %.1f ms\n", folders * perFolder, folders, ms);
-    RecordProperty("add_10000_files_ms", static_cast<int>(ms));
 }

@@ -8,7 +8,6 @@
 #include "win32/WindowClass.h"
 #include "FreedMemory.h"
 #include "FolderDialogUser.h"
-#include "ListingGate.h"
 #include "MessageWindow.h"
 #include "MediaFolder.h"
 #include "Registry.h"
@@ -44,12 +43,24 @@ protected:
 };
 }
 
-TEST_F(PluginLifecycle, InitializeHooksThePlayerAndRegistersCtrlAltG) {
+// The hotkey works from Initialize on; the configuration window, which most users never open,
+// is made only when it is asked for.
+TEST_F(PluginLifecycle, InitializeHooksThePlayerAndRegistersCtrlAltGTheConfigurationWindowMadeWhenAskedFor) {
+    test::MediaFolder media({L"one.dhmp"});
     ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
     EXPECT_TRUE(modWinampWindowProc::IsHooked());
     EXPECT_EQ(modWinampWindowProc::PlaylistWndAnswer, test::StandInPlayer::kPlaylistAnswer);
     EXPECT_FALSE(IsFree('G'));
-    EXPECT_EQ(test::WaitForWindow(kConfigTitle, 0), nullptr);  // made, not shown
+    const auto made = [] { return FindWindowW(L"DirhoardExConfiguration", nullptr) != nullptr; };
+    EXPECT_FALSE(made());
+    EXPECT_TRUE(test::VisitByHotKeyWhilePumping('G', media.Path()).added);
+    EXPECT_FALSE(made()) << "made for the browser";
+    test::SecondThread user([&] {
+        if (HWND window = test::WaitForWindow(kConfigTitle)) PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_HRESULT_SUCCEEDED(plugin->Configure());
+    user.Join();
+    EXPECT_TRUE(made());
 }
 
 TEST_F(PluginLifecycle, ConfigureBlocksUntilHiddenWhileThePlayerKeepsAnswering) {
@@ -236,103 +247,6 @@ TEST_F(PluginLifecycle, CtrlAltGOpensTheFolderDialogAndAddDirSendsTheFiles) {
     std::sort(paths.begin(), paths.end());
     const std::vector<std::wstring> expected{media.PathOf(L"one.dhmp"), media.PathOf(L"two.dhmp")};
     EXPECT_EQ(paths, expected);
-    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
-}
-
-namespace {
-// A folder whose walk is held at its second subfolder's listing, the first one's file sent.
-struct HeldFolder {
-    test::MediaFolder media{{L"P\\p.dhmp", L"Q\\q.dhmp"}};
-    std::vector<std::wstring> order = test::ListedSubfolders(media.Path());
-    std::shared_ptr<test::ListingGate> gate = std::make_shared<test::ListingGate>(order.at(1));
-    std::wstring first = order.at(0) + (order.at(0).ends_with(L"P") ? L"\\p.dhmp" : L"\\q.dhmp");
-};
-
-// Opens the browser as the hotkey does, its walks listing through the gate; presses "Add Dir"
-// on the folder as a click does, and once the walk is held, runs `during` on the second thread
-// and waits until `stopped` holds, while the listing is still held. Then the walk may go on,
-// and the dialog is ended if it is still open.
-LRESULT CALLBACK OpenHeldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-    modDirhoardEx::ShowFolderBrowser(reinterpret_cast<const HeldFolder *>(lParam)->gate);
-    return 0;
-}
-
-struct HeldWalk {
-    bool reached = false;  // the walk was held with the first file sent
-    bool atOnce = false;   // `stopped` held before the listing went on
-};
-
-HeldWalk DuringAHeldWalk(HeldFolder &held, const std::function<void()> &during,
-                         const std::function<bool(HWND dialog)> &stopped) {
-    HeldWalk walk;
-    std::atomic<bool> done{false};
-    HWND opener = test::MessageWindow(L"DirhoardExTestHeldOpener", OpenHeldProc);
-    test::SecondThread user([&] {
-        PostMessageW(opener, WM_APP, 0, reinterpret_cast<LPARAM>(&held));
-        HWND dialog = test::WaitForWindow(L"Dirhoard +");
-        HWND addDir = dialog ? test::FindChild(dialog, L"Button", L"Add Dir") : nullptr;
-        if (addDir && test::SelectFolder(dialog, held.media.Path())) {
-            test::Click(addDir);
-            walk.reached = held.gate->Reached(test::kTimeoutMs) && test::PollUntil([&] {
-                return test::ProgressText(dialog) == L"Adding: 1 file, reading " + held.order.at(1);
-            });
-            if (walk.reached) {
-                during();
-                walk.atOnce = test::PollUntil([&] { return stopped(dialog); });
-            }
-        }
-        held.gate->Open();
-        if (dialog) {
-            test::PollUntil([&] { return !IsWindow(dialog) || test::WalksOver(dialog); });
-            if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            test::PollUntil([&] { return !IsWindow(dialog); });
-        }
-        done = true;
-    });
-    test::PumpUntil([&] { return done.load(); }, 60000);
-    user.Join();
-    DestroyWindow(opener);
-    return walk;
-}
-
-bool Gone(HWND dialog) { return !IsWindow(dialog); }
-}
-
-// The host's close (Quit, then the last release) arrives while a walk runs: the walk stops,
-// the object is freed, and nothing of the walk writes into it afterwards.
-TEST_F(PluginLifecycle, TheHostClosingDuringAWalkStopsItAndFreesTheObjectSafely) {
-    HeldFolder held;
-    Settings::StoreRecurse(true);
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    HWND hostWindow = MakeClosingHost();
-    closing = plugin.Get();
-    closing->AddRef();
-    plugin.Reset();
-    test::FreedMemoryWatch freed;
-    const HeldWalk walk = DuringAHeldWalk(held, [&] { PostMessageW(hostWindow, WM_APP, 0, 0); }, Gone);
-    EXPECT_TRUE(walk.reached);
-    EXPECT_TRUE(walk.atOnce) << "Quit closes the browser";
-    EXPECT_EQ(closing, nullptr);
-    EXPECT_EQ(freed.WrittenAfterFree(), 0u);
-    DestroyWindow(hostWindow);
-    EXPECT_EQ(player.Paths(), (std::vector<std::wstring>{held.first}));
-    EXPECT_TRUE(IsFree('G'));
-}
-
-TEST_F(PluginLifecycle, ThePlayerClosingDuringAWalkStopsItAndClosesTheDialog) {
-    HeldFolder held;
-    Settings::StoreRecurse(true);
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    // The close is posted: the test waits for it to be taken, before the listing goes on.
-    const HeldWalk walk = DuringAHeldWalk(held, [&] { PostMessageW(player.Window(), WM_CLOSE, 0, 0); },
-                                          [window = player.Window()](HWND dialog) { return Gone(dialog) && !IsWindow(window); });
-    EXPECT_TRUE(walk.reached);
-    EXPECT_TRUE(walk.atOnce);
-    EXPECT_EQ(test::CountWindows(L"Dirhoard +"), 0);
-    // Only what went before the close; the window is gone, and nothing was sent to it after.
-    EXPECT_EQ(player.Paths(), (std::vector<std::wstring>{held.first}));
-    EXPECT_TRUE(player.Destroyed());
     EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
 }
 
