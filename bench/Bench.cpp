@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "HotKeyTiming.h"
-#include "MediaType.h"
+#include "MediaKind.h"
 #include "Liveness.h"
+#include "StartTiming.h"
 #include "Walks.h"
 #include "win32/Clock.h"
 #include "win32/Module.h"
@@ -221,17 +222,30 @@ struct Row {
 };
 }
 
-// Usage: dirhoard_bench TREE10K TREE100K [--no-direct]
+// Usage: dirhoard_bench TREE10K TREE100K [--no-direct] [--plugins FOLDER]
+//        (FOLDER: gen_dirhoardex.dll, DirhoardEx.dll and trivial\gen_trivial.dll as shipped;
+//        the build's own folder when none is given)
+//        dirhoard_bench --start PLUGIN [--browse]   (one start of the player with PLUGIN, in a process
+//                                                  of its own)
 // The trees are made beforehand (scripts/bench): making and deleting 110,000 files through
 // Wine would take longer than everything measured here.
 int wmain(int argc, wchar_t **argv) {
+    if (argc >= 3 && std::wstring(argv[1]) == L"--start")
+        return bench::StartOnce(argv[2], argc > 3 && std::wstring(argv[3]) == L"--browse");
     if (argc < 3) {
-        std::fwprintf(stderr, L"usage: dirhoard_bench TREE10K TREE100K [--no-direct]\n");
+        std::fwprintf(stderr, L"usage: dirhoard_bench TREE10K TREE100K [--no-direct] [--plugins FOLDER]\n");
         return 2;
     }
+    bool direct = true;
+    std::wstring plugins = Module::FolderOf(nullptr);
+    for (int i = 3; i < argc; ++i) {
+        if (std::wstring(argv[i]) == L"--no-direct") direct = false;
+        if (std::wstring(argv[i]) == L"--plugins" && i + 1 < argc) plugins = argv[++i];
+    }
+    // First, before anything of the plugin is loaded here: what it costs the player's start.
+    bench::PrintStarts(plugins + L"\\trivial\\gen_trivial.dll", plugins + L"\\gen_dirhoardex.dll", 20);
     OleInitialize(nullptr);
-    const bool direct = !(argc > 3 && std::wstring(argv[3]) == L"--no-direct");
-    const test::MediaType media{L".dhm", L"Winamp media file"};
+    const bench::MediaKind media;
     HWND player = MakeCountingPlayer();
 
     struct Case { const wchar_t *name; std::wstring root; long folders; bool direct; };

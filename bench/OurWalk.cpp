@@ -3,7 +3,6 @@
 #include <shellapi.h>
 #include <cwchar>
 #include <vector>
-#include "SendingSink.h"
 #include "win32/Clock.h"
 #include "core/WinampHost.h"
 #include "core/modGlobalDefinitions.h"
@@ -44,6 +43,16 @@ void DirectFolder(folders::LongPath &path, folders::RecordBuilder &builder, long
         path.Truncate(at);
     }
 }
+
+// The direct design's sends: each record as it is built, on this thread.
+class Sending final : public folders::RecordSink {
+public:
+    explicit Sending(HWND player) : player_(player) {}
+    void Take(const COPYDATASTRUCT &record, const COPYDATASTRUCT *) override { WinampHost::Send(player_, record); }
+
+private:
+    HWND player_;
+};
 
 // The press: the dialog box ends with the walk.
 struct Press final : folders::WalkObserver {
@@ -86,7 +95,7 @@ Span PluginWalk(const std::wstring &root, HWND player) {
 long DirectWalk(const std::wstring &root, HWND player) {
     folders::LongPath path;
     if (!path.Assign(root)) return 0;
-    test::SendingSink sink(player);
+    Sending sink(player);
     folders::RecordBuilder builder(sink);
     long sent = 0;
     DirectFolder(path, builder, sent);
