@@ -1,14 +1,11 @@
-// The registered DLL as the host meets it: the hotkey path end to end, and the hook
-// outliving the plugin object while the player's window lives.
+// The registered DLL as the host meets it: the hook outliving the plugin object while the
+// player's window lives.
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <atomic>
 
 #include "BoxCatcher.h"
 #include "win32/ComPtr.h"
 #include "DirhoardEx_h.h"
-#include "FolderDialogUser.h"
-#include "MediaFolder.h"
 #include "Registry.h"
 #include "SecondThread.h"
 #include "Server.h"
@@ -63,21 +60,4 @@ TEST_F(HostLifetime, HookKeepsTheLibraryLoadedAfterQuitAndRelease) {
     HWND window = player.Window();
     player.Destroy();
     EXPECT_FALSE(IsWindow(window));
-}
-
-TEST_F(HostLifetime, HotKeyOpensTheDialogAndItsFilesReachThePlayer) {
-    test::MediaFolder media({L"a.dhmp", L"b.dhmp", L"skip.txt"});
-    test::SetSetting(L"SHBFFDialog", L"Path", media.Path());
-    test::SetSetting(L"SHBFFDialog", L"Recurse", L"False");
-    test::SetSetting(L"Config", L"HotKey", L"J");
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-
-    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('J', media.Path());
-    EXPECT_TRUE(visit.opened && visit.selected && visit.added && visit.closed);
-    std::vector<std::wstring> paths = player.Paths();
-    std::sort(paths.begin(), paths.end());
-    const std::vector<std::wstring> expected{media.PathOf(L"a.dhmp"), media.PathOf(L"b.dhmp")};
-    EXPECT_EQ(paths, expected);
-    for (const auto &file : player.Playlist()) EXPECT_EQ(file.command, 100u);
-    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
 }

@@ -5,8 +5,6 @@
 #include "DirhoardEx_h.h"
 #include "Registry.h"
 #include "Server.h"
-#include "StandInHost.h"
-#include "StandInPlayer.h"
 
 namespace {
 constexpr wchar_t kProgId[] = L"DirhoardEx.clsDirhoardEx";
@@ -48,28 +46,6 @@ TEST_F(Registration, WritesClassProgIdAndTypeLibrary) {
     StringFromGUID2(CLSID_clsDirhoardEx, clsid, 40);
     EXPECT_EQ(ReadDefault(std::wstring(kProgId) + L"\\CLSID"), clsid);
     EXPECT_TRUE(test::KeyExists(HKEY_CLASSES_ROOT, TypeLibKey() + L"\\1.0"));
-}
-
-TEST_F(Registration, HostCreatesByProgIdAndInitializes) {
-    ComPtr<IKobWinAmpGenPlugin> plugin;
-    ASSERT_HRESULT_SUCCEEDED(CreateByProgId(plugin));
-    test::StandInPlayer player;
-    test::StandInHost host(player.Window());
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    EXPECT_EQ(host.description, L"Dirhoard+ WinAmp Plugin by Vaskell");
-    EXPECT_EQ(host.windowCalls, 1);
-    plugin.Reset();
-    EXPECT_EQ(host.refs, 0);
-}
-
-TEST_F(Registration, FailingWrapperCallFailsInitializeThroughCom) {
-    ComPtr<IKobWinAmpGenPlugin> plugin;
-    ASSERT_HRESULT_SUCCEEDED(CreateByProgId(plugin));
-    test::StandInPlayer player;
-    test::StandInHost host(player.Window());
-    host.failDescription = E_FAIL;
-    EXPECT_EQ(plugin->Initialize(&host), E_FAIL);
-    EXPECT_EQ(host.windowCalls, 0);
 }
 
 TEST_F(Registration, TypeLibraryDescribesTheDefaultInterface) {

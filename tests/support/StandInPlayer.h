@@ -46,7 +46,6 @@ public:
     std::vector<std::wstring> Paths() const;
     size_t Count(UINT message) const;
     void Clear();
-    bool Destroyed() const { return window_ == nullptr; }
     void Destroy();
     // Whether Ctrl+Alt+key is free, probed by taking and releasing it as hotkey `id` of this
     // window, as another program would.

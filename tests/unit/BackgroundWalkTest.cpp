@@ -113,22 +113,6 @@ TEST_F(BackgroundWalkTest, APlayerThatAlwaysHasAMessageWaitingStillGetsItsRecord
     }
 }
 
-// The flag of a selection without a path must not outlive a selection made after it.
-TEST_F(BackgroundWalkTest, TheComputerThenAFolderSelectedDuringAWalkLeaveAddDirWorkingAfterIt) {
-    const Seen seen = Open([&](HWND dialog, Seen &s) {
-        if (!(s.held = StartHeldWalk(dialog, s))) return;
-        s.selected = test::SelectFolder(dialog, L"") && test::SelectFolder(dialog, tree.Path(L"A"));
-        held.Gate()->Open();
-        if (WaitForTheEnd(dialog)) s.pressed = test::PressAddDir(dialog);
-    });
-    ASSERT_TRUE(seen.held);
-    EXPECT_TRUE(seen.selected);
-    EXPECT_TRUE(seen.pressed);
-    Paths expected = held.Files();
-    expected.insert(expected.end(), {b1, a1, a2});
-    EXPECT_EQ(player.Paths(), expected);
-}
-
 // A host may make a second object (to read the description, say) and let it go meanwhile.
 TEST_F(BackgroundWalkTest, ASecondObjectReleasedDuringAWalkStopsNothing) {
     ComPtr<IKobWinAmpGenPlugin> first;
@@ -142,20 +126,6 @@ TEST_F(BackgroundWalkTest, ASecondObjectReleasedDuringAWalkStopsNothing) {
     ASSERT_TRUE(watch.WaitForEnd());
     EXPECT_FALSE(watch.outcome->stopped);
     EXPECT_EQ(player.Paths(), held.Files());
-}
-
-// Other tools store the folder as \\?\C:\...: the dialog opens on it, and "Add Dir" adds it.
-TEST_F(BackgroundWalkTest, AStoredFolderInTheExtendedFormIsTheFolderItNames) {
-    Settings::StorePath(L"\\\\?\\" + tree.Path(L"A"));
-    Settings::StoreRecurse(false);
-    test::SettleAccessTimes(tree.Path(L"A"));
-    const Seen seen = Open([&](HWND dialog, Seen &s) {
-        test::PollUntil([&] { return !(s.treeSelection = test::SelectedInTree(dialog)).empty(); });
-        s.pressed = test::PressAddDir(dialog);
-    });
-    EXPECT_EQ(seen.treeSelection, L"A");
-    EXPECT_TRUE(seen.pressed);
-    EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
 }
 
 namespace {

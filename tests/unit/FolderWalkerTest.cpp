@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include "CodePage.h"
-#include "Emulation.h"
 #include "BoxCatcher.h"
 #include "folders/FolderWalker.h"
 #include "folders/LongPath.h"
@@ -191,22 +189,6 @@ TEST_F(Walk, AFolderTooBigToKeepIsListedAgainInTheSameOrder) {
     EXPECT_EQ(player.Paths(), kept);
 }
 
-// Root needs no permission under Wine, so a folder is made unreadable the Windows way:
-// another handle holds it open without sharing, and listing it fails with a sharing violation.
-TEST_F(Walk, AnUnreadableFolderIsSkippedAndTheWalkGoesOn) {
-    MakeSample();
-    const std::wstring c1 = tree.File(L"A\\C\\c1.dhm");
-    tree.File(L"A\\B\\b2.dhm");
-    HANDLE lock = CreateFileW(tree.Path(L"A\\B").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    const WalkResult result = Run(tree.Path(L"A"), true);
-    CloseHandle(lock);
-    EXPECT_EQ(player.Paths(), (Paths{c1, a1, a2}));
-    EXPECT_EQ(result.unreadable, 1u);
-    EXPECT_EQ(result.firstUnreadable, (Paths{tree.Path(L"A\\B")}));
-}
-
 TEST_F(Walk, AddDirWarnsOnceAboutFoldersItCouldNotRead) {
     MakeSample();
     tree.File(L"A\\C\\c1.dhm");
@@ -222,14 +204,6 @@ TEST_F(Walk, AddDirWarnsOnceAboutFoldersItCouldNotRead) {
         {L"2 folders could not be read and were skipped:\n\n" + tree.Path(L"A\\B") + L"\n" + tree.Path(L"A\\C"), true}};
     EXPECT_EQ(boxes.Boxes(), warned);
     EXPECT_EQ(player.Paths(), (Paths{a1, a2}));
-}
-
-TEST_F(Walk, ASelectedFolderThatCannotBeReadSendsNothingAndWarns) {
-    test::BoxCatcher boxes;
-    Press(tree.Path(L"Vanished"));
-    const std::vector<test::CaughtBox> warned{{L"1 folder could not be read and was skipped:\n\n" + tree.Path(L"Vanished"), true}};
-    EXPECT_EQ(boxes.Boxes(), warned);
-    EXPECT_TRUE(player.Playlist().empty());
 }
 
 TEST_F(Walk, NamesOnlyTheFirstFewUnreadableFolders) {

@@ -1,5 +1,5 @@
-// Messages arriving at awkward moments: while a modal window or box runs its own loop, after
-// Quit, and the player's window going away under the open folder dialog.
+// Messages arriving at awkward moments: while a modal window or box runs its own loop, and after
+// Quit.
 #include <gtest/gtest.h>
 #include <atomic>
 #include <cwchar>
@@ -7,10 +7,8 @@
 #include "BoxCatcher.h"
 #include "win32/ComPtr.h"
 #include "FolderDialogUser.h"
-#include "MessageWindow.h"
 #include "Registry.h"
 #include "SecondThread.h"
-#include "core/Settings.h"
 #include "StandInHost.h"
 #include "StandInPlayer.h"
 #include "TempTree.h"
@@ -91,32 +89,6 @@ TEST_F(HostileMessages, HotKeyWhileAMessageBoxIsOpenOpensTheDialogAndTheBoxesSti
     EXPECT_TRUE(PlayerAnswers());
 }
 
-TEST_F(HostileMessages, HotKeyWhileTheUnreadableNoticeIsOpenOpensNoSecondDialog) {
-    test::TempTree tree;
-    const std::wstring gone = tree.Path(L"NeverMade");
-    std::atomic<int> dialogs{0};
-    std::atomic<bool> noticed{false};
-    const test::DialogRun run = test::WhileDialogOpen([&] { SendMessageW(player.Window(), WM_HOTKEY, ourId, 0); },
-                                                      [&](HWND dialog) {
-        test::PollUntil([&] { return test::FindChild(dialog, L"Button", L"Add Dir") != nullptr; });
-        std::wcscpy(modDirhoardEx::SelectedPath, gone.c_str());
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        HWND box = test::WaitForMessageBox(L"DirhoardEx");
-        if (!(noticed = box != nullptr)) return;
-        // Handled once the send returns; a second dialog would hold it, and be open.
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(player.Window(), WM_HOTKEY, ourId, MAKELPARAM(MOD_ALT | MOD_CONTROL, 'G'), SMTO_NORMAL,
-                            5000, &result);
-        dialogs = test::CountWindows(kDialogTitle);
-        test::DismissBox(box);
-    });
-    EXPECT_TRUE(run.found);
-    EXPECT_TRUE(run.closed);
-    EXPECT_TRUE(noticed);
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_TRUE(PlayerAnswers());
-}
-
 TEST_F(HostileMessages, HotKeyAfterQuitOpensNothingAndGoesToThePlayer) {
     ASSERT_HRESULT_SUCCEEDED(plugin->Quit());
     std::atomic<bool> opened{false};
@@ -147,69 +119,4 @@ TEST_F(HostileMessages, PlayFolderCommandWhileTheDialogIsOpenShowsItsNoticesAndT
     EXPECT_EQ(boxes.Boxes(), expected);
     EXPECT_EQ(player.Count(WM_COMMAND), 1u);
     EXPECT_TRUE(PlayerAnswers());
-}
-
-TEST_F(HostileMessages, ThePlayerWindowGoingAwayClosesTheDialogAndItsSettingsAreWritten) {
-    test::TempTree tree;
-    const std::wstring folder = tree.Folder(L"Kept");
-    Settings::StorePath(folder);
-    Settings::StoreRecurse(true);
-    std::atomic<bool> closedByItself{false};
-    std::wstring selected;
-    const test::DialogRun run = test::WhileDialogOpen([&] { SendMessageW(player.Window(), WM_HOTKEY, ourId, 0); },
-                                                      [&](HWND dialog) {
-        HWND check = nullptr;
-        test::PollUntil([&] {
-            check = test::FindChild(dialog, L"Button", L"Recurse subdirectories");
-            return check && !test::SelectedInTree(dialog).empty();
-        });
-        selected = std::wstring(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath));
-        if (check) test::Click(check);
-        PostMessageW(player.Window(), WM_CLOSE, 0, 0);
-        closedByItself = test::PollUntil([&] { return !IsWindow(dialog); }, 5000);
-    });
-    EXPECT_TRUE(run.found);
-    EXPECT_TRUE(run.closed);
-    EXPECT_TRUE(closedByItself);
-    EXPECT_TRUE(player.Destroyed());
-    EXPECT_EQ(Settings::LoadPath(), selected);
-    EXPECT_FALSE(Settings::LoadRecurse());
-    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
-}
-
-namespace {
-// The host's uninstall on the player's thread: Quit, then the settings deleted.
-IKobWinAmpGenPlugin *uninstalled = nullptr;
-std::wstring storedAtQuit;
-LRESULT CALLBACK UninstallProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-    uninstalled->Quit();
-    storedAtQuit = Settings::LoadPath();
-    RegDeleteTreeW(HKEY_CURRENT_USER, test::kSettingsKey);
-    return 0;
-}
-}
-
-TEST_F(HostileMessages, QuitClosesTheDialogStoringItsFolderAndNothingWritesTheSettingsAfterIt) {
-    test::TempTree tree;
-    const std::wstring folder = tree.Folder(L"Kept");
-    Settings::StorePath(folder);
-    test::SettleAccessTimes(folder);
-    uninstalled = plugin.Get();
-    HWND host = test::MessageWindow(L"DirhoardExTestUninstall", UninstallProc);
-    std::atomic<bool> closedByItself{false};
-    std::wstring selected;
-    const test::DialogRun run = test::WhileDialogOpen([&] { SendMessageW(player.Window(), WM_HOTKEY, ourId, 0); },
-                                                      [&](HWND dialog) {
-        test::PollUntil([&] { return test::SelectedInTree(dialog) == L"Kept"; });
-        selected = std::wstring(modDirhoardEx::PathIn(modDirhoardEx::SelectedPath));
-        PostMessageW(host, WM_APP, 0, 0);
-        closedByItself = test::PollUntil([&] { return !IsWindow(dialog); });
-    });
-    DestroyWindow(host);
-    EXPECT_TRUE(run.found);
-    EXPECT_TRUE(closedByItself);
-    EXPECT_EQ(selected, folder);
-    EXPECT_EQ(storedAtQuit, folder);
-    EXPECT_EQ(test::ReadSetting(L"SHBFFDialog", L"Path"), L"") << "written again after Quit";
 }

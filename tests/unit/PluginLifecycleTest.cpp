@@ -101,15 +101,6 @@ TEST_F(PluginLifecycle, ConfigureChangesTheLetterAndQuitStoresItAndFreesTheCombi
     EXPECT_EQ(StoredLetter(), L"K");
 }
 
-TEST_F(PluginLifecycle, QuitWithoutConfigureStoresTheLoadedLetter) {
-    Settings::StoreHotKey('K');
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    EXPECT_FALSE(IsFree('K'));
-    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
-    EXPECT_TRUE(IsFree('K'));
-    EXPECT_EQ(StoredLetter(), L"K");
-}
-
 TEST_F(PluginLifecycle, QuitAfterAFailedInitializeLeavesTheStoredLetter) {
     Settings::StoreHotKey('K');
     host.failWindow = E_FAIL;
@@ -229,25 +220,6 @@ TEST_F(PluginLifecycle, ThePlayerClosingDuringConfigureFreesTheObjectOnlyAfterIt
     DestroyWindow(hostWindow);
     EXPECT_EQ(test::WaitForWindow(kConfigTitle, 0), nullptr);
     EXPECT_TRUE(IsFree('G'));
-}
-
-TEST_F(PluginLifecycle, CtrlAltGOpensTheFolderDialogAndAddDirSendsTheFiles) {
-    test::MediaFolder media({L"one.dhmp", L"two.dhmp", L"notes.txt"});
-    Settings::StorePath(media.Path());
-    Settings::StoreRecurse(false);
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-
-    const test::DialogVisit visit = test::VisitByHotKeyWhilePumping('G', media.Path());
-    EXPECT_TRUE(visit.opened);
-    EXPECT_TRUE(visit.selected);
-    EXPECT_TRUE(visit.added);
-    EXPECT_TRUE(visit.closed);
-    EXPECT_EQ(player.Count(WM_HOTKEY), 0u);  // taken by the hook
-    std::vector<std::wstring> paths = player.Paths();
-    std::sort(paths.begin(), paths.end());
-    const std::vector<std::wstring> expected{media.PathOf(L"one.dhmp"), media.PathOf(L"two.dhmp")};
-    EXPECT_EQ(paths, expected);
-    EXPECT_HRESULT_SUCCEEDED(plugin->Quit());
 }
 
 namespace {

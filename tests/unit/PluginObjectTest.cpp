@@ -43,13 +43,6 @@ TEST_F(PluginObject, NullWrapperIsRefused) {
     EXPECT_EQ(plugin->Initialize(nullptr), E_POINTER);
 }
 
-TEST_F(PluginObject, HostWrapperIsHeldUntilTheObjectGoes) {
-    ASSERT_HRESULT_SUCCEEDED(plugin->Initialize(&host));
-    EXPECT_EQ(host.refs, 1);
-    plugin.Reset();
-    EXPECT_EQ(host.refs, 0);
-}
-
 TEST_F(PluginObject, QueryInterfaceKeepsComIdentityAndSymmetry) {
     ComPtr<IUnknown> a, b;
     ComPtr<IDispatch> dispatch;
