@@ -8,7 +8,6 @@
 #include "win32/Module.h"
 #include "SecondThread.h"
 #include "folders/FolderBrowser.h"
-#include "folders/ProgressLine.h"
 
 TEST_F(FolderBrowser, AddDirKeepsItOpenTheCheckBoxSwitchesRecursionAndFinishRemembers) {
     Settings::StorePath(tree.Path(L"A"));
@@ -325,36 +324,4 @@ TEST_F(FolderBrowser, OpensAtOnceAndGoesToTheStoredFolderWhenItsDiskAnswers) {
         EXPECT_TRUE(openedFirst) << "the browser waited for the disk";
         EXPECT_EQ(selected, L"B");
     }
-}
-
-namespace {
-// Another plugin's loop of its own, ended by its own quit, run in the player's thread.
-LRESULT CALLBACK LoopEndedByItsQuit(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-    PostQuitMessage(0);
-    for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
-    return 0;
-}
-}
-
-// Whatever stops a walk, the line says it stopped: here another plugin's quit, which the walk
-// takes for the player's.
-TEST_F(FolderBrowser, AWalkStoppedBySomeoneElsesQuitSaysItStopped) {
-    for (int i = 0; i < 600; ++i) tree.File(L"Many\\m" + std::to_wstring(i) + L".dhm");
-    HWND loop = test::MessageWindow(L"DirhoardExTestOwnLoop", LoopEndedByItsQuit);
-    // As slow as a player that redraws its playlist after every record: many turns.
-    player.onPlayFile = [&] {
-        Sleep(1);
-        if (player.Playlist().size() == 10) PostMessageW(loop, WM_APP, 0, 0);
-    };
-    Settings::StorePath(tree.Path(L"Many"));
-    const Seen seen = Open([&](HWND dialog, Seen &s) {
-        s.pressed = test::SelectFolder(dialog, tree.Path(L"Many")) && test::PressAddDir(dialog);
-        s.progress = test::ProgressText(dialog);
-    });
-    player.onPlayFile = nullptr;
-    DestroyWindow(loop);
-    EXPECT_TRUE(seen.pressed);
-    EXPECT_LT(player.Playlist().size(), 600u);
-    EXPECT_EQ(seen.progress, L"Stopped: added " + folders::FilesText(player.Playlist().size()) + L".");
 }
